@@ -1,0 +1,24 @@
+# rz_add_test_binary(<name> SOURCES <files...> LIBS <targets...> [GUI])
+#
+# The one way a test binary is added: links GoogleTest/GoogleMock and the sandbox main
+# (every test runs with its own temporary HOME and XDG folders), then registers each test
+# with CTest through gtest_discover_tests. GUI binaries get a QApplication on the offscreen
+# platform.
+include(GoogleTest)
+find_package(GTest REQUIRED)
+
+function(rz_add_test_binary name)
+    cmake_parse_arguments(ARG "GUI" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+    if(ARG_GUI)
+        target_link_libraries(${name} PRIVATE ${ARG_LIBS} rz_testsupport_gui)
+    else()
+        target_link_libraries(${name} PRIVATE ${ARG_LIBS} rz_testsupport)
+    endif()
+    set(env "QT_QPA_PLATFORM=offscreen" "LC_ALL=C.UTF-8")
+    gtest_discover_tests(${name}
+        DISCOVERY_TIMEOUT 60
+        PROPERTIES ENVIRONMENT "${env}" TIMEOUT 300
+    )
+endfunction()

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "platform/winTypes.h"
+
+// Per-thread last error, as Windows keeps it. Each thread starts at ERROR_SUCCESS.
+DWORD GetLastError();
+void SetLastError(DWORD code);
+
+// Saves the calling thread's last error and restores it when the scope ends, so diagnostics
+// never change what a caller later reads as the last error.
+class lastErrorPreserver
+{
+public:
+    lastErrorPreserver() : m_saved(GetLastError()) {}
+    ~lastErrorPreserver() { SetLastError(m_saved); }
+    lastErrorPreserver(const lastErrorPreserver&) = delete;
+    lastErrorPreserver& operator=(const lastErrorPreserver&) = delete;
+
+private:
+    const DWORD m_saved;
+};

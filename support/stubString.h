@@ -1,0 +1,65 @@
+#pragma once
+
+// stubString: the support library's wide string. Holds UTF-16 code units; always
+// terminated, so the read-only pointer conversion is a valid C string.
+//
+// Ownership: owns its text. The pointer from `operator const WCHAR*` stays valid until the
+// string next changes or is destroyed.
+// 8-bit text is widened as UTF-8 (invalid bytes become U+FFFD); a single 8-bit character
+// appended with `+=` is taken as its byte value (0x00-0xFF).
+// Objects created with `new stubString` come from the support library's private heap
+// (class-level operator new); when the heap refuses, that operator new returns null
+// (the non-throwing form) or throws std::bad_alloc (the ordinary form).
+// Not thread-safe: one thread at a time per object.
+
+#include "platform/winTypes.h"
+
+#include <cstddef>
+#include <new>
+#include <string>
+
+class stubString
+{
+public:
+    stubString() = default;
+    stubString(const WCHAR* text);   // null gives the empty string
+    stubString(const char* text);    // widened from UTF-8; null gives the empty string
+    stubString(const stubString& other) = default;
+    stubString(stubString&& other) noexcept = default;
+    ~stubString() = default;
+
+    stubString& operator=(const stubString& other) = default;
+    stubString& operator=(stubString&& other) noexcept = default;
+    stubString& operator=(const WCHAR* text);
+    stubString& operator=(const char* text);
+
+    stubString& operator+=(WCHAR c);
+    stubString& operator+=(char c);
+    stubString& operator+=(const WCHAR* text);
+    stubString& operator+=(const stubString& text);
+
+    // Number of UTF-16 code units.
+    int GetLength() const { return static_cast<int>(m_text.size()); }
+    bool IsEmpty() const { return m_text.empty(); }
+    void Empty() { m_text.clear(); }
+
+    // Zero when equal ignoring case (fixed, locale-independent fold); otherwise the sign of
+    // the first differing folded code unit. Null compares as the empty string.
+    int CompareNoCase(const WCHAR* text) const;
+
+    operator const WCHAR*() const { return m_text.c_str(); }
+    const WCHAR* c_str() const { return m_text.c_str(); }
+    const std::u16string& str() const { return m_text; }
+
+    // Exact, case-sensitive equality; null equals only the empty string.
+    bool operator==(const WCHAR* text) const;
+    bool operator==(const stubString& other) const { return m_text == other.m_text; }
+
+    static void* operator new(std::size_t size);
+    static void* operator new(std::size_t size, const std::nothrow_t&) noexcept;
+    static void operator delete(void* block) noexcept;
+    static void operator delete(void* block, const std::nothrow_t&) noexcept;
+
+private:
+    std::u16string m_text;
+};

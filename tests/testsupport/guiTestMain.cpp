@@ -1,0 +1,15 @@
+#include "tests/testsupport/testSandbox.h"
+
+#include <QApplication>
+#include <cstdlib>
+#include <gmock/gmock.h>
+
+int main(int argc, char** argv)
+{
+    // GUI tests never need a display.
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    ::testing::InitGoogleMock(&argc, argv);
+    testsupport::installSandbox();
+    return RUN_ALL_TESTS();
+}
