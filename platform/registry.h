@@ -1,0 +1,68 @@
+#pragma once
+
+// The Windows registry on SQLite. Two hives, each one database file:
+//   HKEY_CURRENT_USER  $XDG_CONFIG_HOME (default ~/.config)/<hive file>, mode 0600
+//   HKEY_USERS         first entry of $XDG_CONFIG_DIRS (default /etc/xdg)/<hive file>, 0644
+// Results, access checks and error codes follow the Win32 functions of the same names;
+// where the POSIX form differs the implementation says so.
+
+#include "platform/winTypes.h"
+
+inline HKEY const HKEY_CURRENT_USER =
+    reinterpret_cast<HKEY>(static_cast<std::intptr_t>(static_cast<LONG>(0x80000001)));
+inline HKEY const HKEY_USERS =
+    reinterpret_cast<HKEY>(static_cast<std::intptr_t>(static_cast<LONG>(0x80000003)));
+
+// Access rights.
+constexpr REGSAM KEY_QUERY_VALUE = 0x0001;
+constexpr REGSAM KEY_SET_VALUE = 0x0002;
+constexpr REGSAM KEY_CREATE_SUB_KEY = 0x0004;
+constexpr REGSAM KEY_ENUMERATE_SUB_KEYS = 0x0008;
+constexpr REGSAM KEY_NOTIFY = 0x0010;
+constexpr REGSAM KEY_CREATE_LINK = 0x0020;
+constexpr REGSAM KEY_WOW64_64KEY = 0x0100;
+constexpr REGSAM KEY_WOW64_32KEY = 0x0200;
+constexpr REGSAM DELETE_ACCESS = 0x00010000; // DELETE
+constexpr REGSAM READ_CONTROL = 0x00020000;
+constexpr REGSAM KEY_READ = 0x20019;
+constexpr REGSAM KEY_WRITE = 0x20006;
+constexpr REGSAM KEY_ALL_ACCESS = 0xF003F;
+
+// Value types.
+constexpr DWORD REG_NONE = 0;
+constexpr DWORD REG_SZ = 1;
+constexpr DWORD REG_EXPAND_SZ = 2;
+constexpr DWORD REG_BINARY = 3;
+constexpr DWORD REG_DWORD = 4;
+constexpr DWORD REG_MULTI_SZ = 7;
+constexpr DWORD REG_QWORD = 11;
+
+// Options and dispositions.
+constexpr DWORD REG_OPTION_NON_VOLATILE = 0;
+constexpr DWORD REG_CREATED_NEW_KEY = 1;
+constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
+
+LSTATUS RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD reserved, LPWSTR keyClass, DWORD options,
+                        REGSAM access, const SECURITY_ATTRIBUTES* security, PHKEY result,
+                        LPDWORD disposition);
+LSTATUS RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM access, PHKEY result);
+LSTATUS RegCloseKey(HKEY key);
+LSTATUS RegFlushKey(HKEY key);
+LSTATUS RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD type,
+                         LPBYTE data, LPDWORD dataSize);
+LSTATUS RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type,
+                         LPBYTE data, LPDWORD dataSize);
+LSTATUS RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD reserved, DWORD type, const BYTE* data,
+                       DWORD dataSize);
+LSTATUS RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type, const BYTE* data,
+                       DWORD dataSize);
+LSTATUS RegEnumValueW(HKEY key, DWORD index, LPWSTR valueName, LPDWORD valueNameChars,
+                      LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD dataSize);
+LSTATUS RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameChars, LPDWORD reserved,
+                      LPWSTR keyClass, LPDWORD classChars, PFILETIME lastWriteTime);
+LSTATUS RegDeleteValueW(HKEY key, LPCWSTR valueName);
+LSTATUS RegDeleteKeyW(HKEY key, LPCWSTR subKey);
+
+// Not a Windows function: the number of key handles currently open in this process
+// (predefined roots excluded), so tests can prove that every pass closes what it opened.
+DWORD regOpenHandleCount();
