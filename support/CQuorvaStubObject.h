@@ -2,7 +2,9 @@
 
 // Common base of the support objects (sync objects, hash tables, maps). Objects created
 // with `new` come from the private heap through the class-level operators and are released
-// through the virtual destructor and the class-level operator delete.
+// through the virtual destructor and the class-level operator delete. When the private heap
+// refuses or does not exist, `new` throws std::bad_alloc and `new (std::nothrow)` gives null.
+// Deleting after the private heap is gone abandons the block.
 
 #include <cstddef>
 #include <new>

@@ -5,12 +5,15 @@
 // createStubHeap() is called once at start-up before anything allocates from the private
 // heap; getStubHeap() returns null until then (and after destroyStubHeap()). The corHeap*
 // functions with no heap argument use the private heap and return null / do nothing when
-// there is none. Every block is at least `size` bytes; flags are always 0 here.
+// there is none (so nothing allocates before createStubHeap, and frees after destroyStubHeap
+// abandon their block). Every block is at least `size` bytes; flags are always 0 here.
+// A block that does not belong to the heap is refused (freeing it does nothing). These
+// calls leave the caller's last-error code unchanged.
 // Thread-safety: the heap serialises its own calls (as a Windows heap does).
 
 #include "platform/winTypes.h"
 
-void createStubHeap();
+void createStubHeap(); // idempotent; on failure getStubHeap() stays null
 HANDLE getStubHeap();
 void destroyStubHeap(); // frees every block still on the heap; for tests and process exit
 
@@ -25,6 +28,8 @@ void corHeapFree(HANDLE heap, DWORD flags, void* block);
 void tw_memset(void* block, int value, SIZE_T count);
 
 // Registry of heaps the program created itself (the log heap, the file store's buffers).
+// Bookkeeping only: registering never takes ownership; adding twice registers once; a null
+// heap is ignored. Thread-safe.
 namespace corHeaps
 {
 void addHeap(HANDLE heap);

@@ -6,10 +6,12 @@
 // Ownership: owns its text. The pointer from `operator const WCHAR*` stays valid until the
 // string next changes or is destroyed.
 // 8-bit text is widened as UTF-8 (invalid bytes become U+FFFD); a single 8-bit character
-// appended with `+=` is taken as its byte value (0x00-0xFF).
+// appended with `+=` is taken as its byte value (0x00-0xFF). Appending a zero character
+// changes nothing, so the text never holds a terminator inside its length.
 // Objects created with `new stubString` come from the support library's private heap
-// (class-level operator new); when the heap refuses, that operator new returns null
-// (the non-throwing form) or throws std::bad_alloc (the ordinary form).
+// (class-level operator new); when the heap refuses or there is none yet, that operator new
+// returns null (the non-throwing form) or throws std::bad_alloc (the ordinary form). The
+// text buffer itself lives on the ordinary C++ heap.
 // Not thread-safe: one thread at a time per object.
 
 #include "platform/winTypes.h"
@@ -22,8 +24,8 @@ class stubString
 {
 public:
     stubString() = default;
-    stubString(const WCHAR* text);   // null gives the empty string
-    stubString(const char* text);    // widened from UTF-8; null gives the empty string
+    stubString(const WCHAR* text); // null gives the empty string
+    stubString(const char* text);  // widened from UTF-8; null gives the empty string
     stubString(const stubString& other) = default;
     stubString(stubString&& other) noexcept = default;
     ~stubString() = default;
