@@ -107,6 +107,27 @@ public:
         return 1;
     }
 
+    // Grows the block to `capacity` elements, keeping count and contents (a first block is
+    // allocated at exactly that size); a capacity not above the current one changes nothing.
+    // 1 on success, 0 when the block cannot be had (the vector is then unchanged).
+    int GrowTo(DWORD capacity)
+    {
+        if (capacity <= m_capacity)
+        {
+            return 1;
+        }
+        void* const block = m_elements == nullptr
+                                ? corHeapAlloc(0, bytesFor(capacity))
+                                : corHeapReAlloc(0, m_elements, bytesFor(capacity));
+        if (block == nullptr)
+        {
+            return 0;
+        }
+        m_elements = static_cast<TYPE*>(block);
+        m_capacity = capacity;
+        return 1;
+    }
+
     DWORD GetCount() const { return m_count; }
     DWORD GetCapacity() const { return m_capacity; }
     DWORD GetInitialSize() const { return m_initialSize; }
