@@ -1,0 +1,42 @@
+#pragma once
+
+// The settings file format: a signed 32-bit entry count, then the entries back to back in
+// ascending name order, each as
+//   name length L (uint32, 2 x characters + 2) | name, UTF-16LE with its zero code unit |
+//   type tag (int32) | data size D (uint32) | D data bytes
+// All integers little-endian; no signature, version or checksum.
+//
+// Parsing works on bytes in memory and never reads outside them, whatever the counts and
+// lengths say. Not thread-safe per map; the functions keep no state.
+
+#include "platform/winTypes.h"
+#include "settings/settingsEntry.h"
+
+#include <cstddef>
+#include <functional>
+#include <map>
+#include <string>
+
+class settingsFileImage;
+
+// The store's entries, keyed by name and ordered by UTF-16 code units compared as unsigned
+// numbers (a name that begins another comes first). Lookups are exact and case-sensitive.
+using settingsEntryMap = std::map<std::u16string, settingsEntry, std::less<>>;
+
+namespace settingsFileFormat
+{
+
+// Replaces `entries` by the entries of the file image `data`. False, with `entries` empty,
+// when fewer than 4 bytes are given. Otherwise true: an entry whose fields do not all read
+// whole, or whose name or data length is 0, is dropped and the next one is read from just
+// after its last whole field; once no length field is left whole, the rest of the count is
+// dropped. A later entry of the same name replaces an earlier one. Runs in time linear in
+// `size` (plus the map insertions). May throw std::bad_alloc, leaving `entries` partly filled.
+bool parse(const BYTE* data, std::size_t size, settingsEntryMap& entries);
+
+// Appends the file image of `entries` to `image`. False when the image cannot grow, or the
+// entries do not fit the format (more than 2^31 - 1 entries, a name or data size beyond
+// 32 bits); the image is then incomplete.
+bool serialize(const settingsEntryMap& entries, settingsFileImage& image);
+
+} // namespace settingsFileFormat
