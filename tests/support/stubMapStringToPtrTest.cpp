@@ -1,0 +1,52 @@
+#include "support/stubMapStringToPtr.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+
+TEST(stubMapStringToPtr, InsertsReplacesAndLooksUpCaseSensitively)
+{
+    stubMapStringToPtr map(10);
+    int one = 1;
+    int two = 2;
+    map.SetAt(u"OnInitDialog", &one);
+    map.SetAt(u"onInitDialog", &two);
+    map.SetAt(u"OnInitDialog", &two);
+    map.SetAt(nullptr, &one);
+    EXPECT_EQ(map.GetCount(), 2);
+
+    void* value = nullptr;
+    ASSERT_TRUE(map.Lookup(u"OnInitDialog", value));
+    EXPECT_EQ(value, &two);
+
+    void* untouched = &one;
+    EXPECT_FALSE(map.Lookup(u"ONINITDIALOG", untouched));
+    EXPECT_FALSE(map.Lookup(nullptr, untouched));
+    EXPECT_EQ(untouched, &one);
+
+    map.RemoveAll();
+    EXPECT_EQ(map.GetCount(), 0);
+    EXPECT_FALSE(map.Lookup(u"OnInitDialog", value));
+}
+
+TEST(stubMapStringToPtr, NumbersNamesInOrderOfFirstSight)
+{
+    // The log writer's use: a name not yet present gets the current count plus one.
+    stubMapStringToPtr map(10);
+    const char16_t* const names[] = {u"a.cpp", u"b.cpp", u"a.cpp", u"c.cpp"};
+    for (const char16_t* name : names)
+    {
+        void* number = nullptr;
+        if (!map.Lookup(name, number))
+        {
+            map.SetAt(name,
+                      reinterpret_cast<void*>(static_cast<std::uintptr_t>(map.GetCount() + 1)));
+        }
+    }
+    void* number = nullptr;
+    ASSERT_TRUE(map.Lookup(u"c.cpp", number));
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(number), 3u);
+}
+
+} // namespace
