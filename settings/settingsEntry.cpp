@@ -25,7 +25,10 @@ settingsEntry settingsEntry::text(std::u16string name, std::u16string_view text)
 {
     std::vector<BYTE> data((text.size() + 1) * sizeof(char16_t));
     // Code units are stored little-endian, which is memory order on every target we build.
-    std::memcpy(data.data(), text.data(), text.size() * sizeof(char16_t));
+    if (!text.empty())
+    {
+        std::memcpy(data.data(), text.data(), text.size() * sizeof(char16_t));
+    }
     return settingsEntry(std::move(name), textTag, std::move(data));
 }
 
@@ -42,7 +45,10 @@ bool settingsEntry::readNumber(void* value, std::size_t width) const
 std::u16string settingsEntry::textValue() const
 {
     std::u16string text(m_data.size() / sizeof(char16_t), u'\0');
-    std::memcpy(text.data(), m_data.data(), text.size() * sizeof(char16_t));
+    if (!text.empty())
+    {
+        std::memcpy(text.data(), m_data.data(), text.size() * sizeof(char16_t));
+    }
     const std::size_t end = text.find(u'\0');
     if (end != std::u16string::npos)
     {
