@@ -29,22 +29,4 @@ TEST_F(hashTableStringTest, KeepsItsOwnCopyOfEachKey)
     EXPECT_FALSE(table.Lookup(u"TWLOG_X64.TXT", value));
 }
 
-TEST_F(hashTableStringTest, IteratesAndReleasesLikeTheMap)
-{
-    hashTableString table;
-    table.SetAt(u"a", nullptr);  // bucket 12
-    table.SetAt(u"ab", nullptr); // bucket 1
-    stubString key;
-    void* value = nullptr;
-    POSITION p = table.GetStartPosition();
-    table.GetNextAssoc(p, key, value);
-    EXPECT_TRUE(key == u"ab");
-    table.GetNextAssoc(p, key, value);
-    EXPECT_TRUE(key == u"a");
-    EXPECT_EQ(p, nullptr);
-    EXPECT_TRUE(table.RemoveKey(u"a"));
-    EXPECT_TRUE(table.RemoveKey(u"ab"));
-    EXPECT_EQ(liveBlocks(), 0u);
-}
-
 } // namespace

@@ -30,23 +30,4 @@ TEST(stubMapStringToPtr, InsertsReplacesAndLooksUpCaseSensitively)
     EXPECT_FALSE(map.Lookup(u"OnInitDialog", value));
 }
 
-TEST(stubMapStringToPtr, NumbersNamesInOrderOfFirstSight)
-{
-    // The log writer's use: a name not yet present gets the current count plus one.
-    stubMapStringToPtr map(10);
-    const char16_t* const names[] = {u"a.cpp", u"b.cpp", u"a.cpp", u"c.cpp"};
-    for (const char16_t* name : names)
-    {
-        void* number = nullptr;
-        if (!map.Lookup(name, number))
-        {
-            map.SetAt(name,
-                      reinterpret_cast<void*>(static_cast<std::uintptr_t>(map.GetCount() + 1)));
-        }
-    }
-    void* number = nullptr;
-    ASSERT_TRUE(map.Lookup(u"c.cpp", number));
-    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(number), 3u);
-}
-
 } // namespace
