@@ -1,0 +1,14 @@
+#include "platform/handle.h"
+
+#include "platform/kernelObject.h"
+#include "platform/lastError.h"
+
+BOOL CloseHandle(HANDLE handle)
+{
+    if (!kernelObjects::remove(handle))
+    {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    return TRUE;
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+// Kernel objects behind HANDLE values (events, open files), inside the platform layer only.
+//
+// A HANDLE given out by the layer is a key into one process-wide table; the table owns the
+// objects. Operations look a handle up and hold their own reference for the length of the
+// call, so a CloseHandle on another thread never frees an object that is in use. An unknown,
+// null or already closed handle looks up as null, never as a dangling object.
+// Thread-safety: every function here may be called from any thread.
+
+#include "platform/winTypes.h"
+
+#include <memory>
+#include <new>
+#include <utility>
+
+class kernelObject
+{
+public:
+    kernelObject() = default;
+    virtual ~kernelObject() = default;
+    kernelObject(const kernelObject&) = delete;
+    kernelObject& operator=(const kernelObject&) = delete;
+
+    // WaitForSingleObject on this object. Objects that cannot be waited on answer WAIT_FAILED
+    // with ERROR_INVALID_HANDLE.
+    virtual DWORD wait(DWORD milliseconds);
+};
+
+namespace kernelObjects
+{
+// Takes ownership and gives out a fresh handle; null only when `object` is null.
+HANDLE insert(std::shared_ptr<kernelObject> object);
+// Makes a T and gives out its handle; null with ERROR_NOT_ENOUGH_MEMORY when memory runs out.
+template <class T, class... Args> HANDLE create(Args&&... args);
+// The object of a live handle, or null.
+std::shared_ptr<kernelObject> lookup(HANDLE handle);
+// The object of a live handle of type T, or null (also for a live handle of another type).
+template <class T> std::shared_ptr<T> lookupAs(HANDLE handle)
+{
+    return std::dynamic_pointer_cast<T>(lookup(handle));
+}
+// Removes a live handle; the object goes once the last call using it returns. False when the
+// handle was not live.
+bool remove(HANDLE handle);
+
+void setOutOfMemory(); // ERROR_NOT_ENOUGH_MEMORY as the last error
+
+template <class T, class... Args> HANDLE create(Args&&... args)
+{
+    try
+    {
+        return insert(std::make_shared<T>(std::forward<Args>(args)...));
+    }
+    catch (const std::bad_alloc&)
+    {
+        setOutOfMemory();
+        return nullptr;
+    }
+}
+} // namespace kernelObjects

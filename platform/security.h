@@ -1,0 +1,36 @@
+#pragma once
+
+// Security descriptors with the Windows functions' names, to the extent files need them.
+// POSIX has no access lists: a descriptor here only records whether a discretionary access
+// list is present and null, which CreateFileW (platform/fileIo.h) reads as "any user may
+// read and write the new file". Building one has no other effect.
+
+#include "platform/winTypes.h"
+
+struct ACL; // never built here; only a null list can be given
+using PACL = ACL*;
+
+struct SECURITY_DESCRIPTOR
+{
+    BYTE Revision;
+    BOOL daclPresent;
+    PACL dacl;
+    BOOL daclDefaulted;
+};
+using PSECURITY_DESCRIPTOR = void*;
+
+constexpr DWORD SECURITY_DESCRIPTOR_REVISION = 1;
+constexpr DWORD SECURITY_DESCRIPTOR_MIN_LENGTH = sizeof(SECURITY_DESCRIPTOR);
+
+// An empty descriptor (no access list). FALSE with ERROR_INVALID_PARAMETER for a null
+// descriptor or another revision (Windows answers ERROR_UNKNOWN_REVISION there).
+BOOL InitializeSecurityDescriptor(PSECURITY_DESCRIPTOR descriptor, DWORD revision);
+// Records the discretionary access list. A present null list grants everyone full access.
+// FALSE with ERROR_INVALID_PARAMETER for a null descriptor or a non-null list (none can be
+// built here).
+BOOL SetSecurityDescriptorDacl(PSECURITY_DESCRIPTOR descriptor, BOOL daclPresent, PACL dacl,
+                               BOOL daclDefaulted);
+
+// True when the attributes carry a descriptor with a present, null access list. Not a
+// Windows function: how CreateFileW reads a descriptor.
+bool grantsEveryoneFullAccess(const SECURITY_ATTRIBUTES* attributes);
