@@ -1,0 +1,276 @@
+#include "controls/CParsedEdit.h"
+
+#include "controls/corUXThemeColours.h"
+#include "controls/parsedEditRules.h"
+#include "framework/controlId.h"
+
+#include <QApplication>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QLayout>
+#include <limits>
+#include <memory>
+#include <optional>
+
+namespace
+{
+
+QColor fromColorRef(COLORREF colour)
+{
+    return QColor(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
+                  static_cast<int>((colour >> 16) & 0xFF));
+}
+
+// A signed decimal number with optional blanks around it and nothing else, within 32 bits,
+// as a dialog reads an integer from its edit control.
+std::optional<long long> readSignedInteger(const QString& text)
+{
+    const QString number = text.trimmed();
+    qsizetype i = 0;
+    const bool negative = i < number.size() && number[i] == u'-';
+    if (i < number.size() && (number[i] == u'-' || number[i] == u'+'))
+    {
+        ++i;
+    }
+    if (i == number.size())
+    {
+        return std::nullopt;
+    }
+    long long value = 0;
+    for (; i < number.size(); ++i)
+    {
+        const char16_t c = number[i].unicode();
+        if (c < u'0' || c > u'9')
+        {
+            return std::nullopt;
+        }
+        value = value * 10 + (c - u'0');
+        if (value > static_cast<long long>(std::numeric_limits<INT>::max()) + 1)
+        {
+            return std::nullopt;
+        }
+    }
+    value = negative ? -value : value;
+    if (value > std::numeric_limits<INT>::max())
+    {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// The keys whose text a line edit would insert: not Delete (its text is 0x7F, but it is an
+// editing key, which sends no character), and not Ctrl shortcuts.
+bool typesText(const QKeyEvent& event)
+{
+    const Qt::KeyboardModifiers modifiers = event.modifiers() & ~Qt::KeypadModifier;
+    return !event.text().isEmpty() && event.key() != Qt::Key_Delete &&
+           modifiers != Qt::ControlModifier &&
+           modifiers != (Qt::ControlModifier | Qt::ShiftModifier);
+}
+
+} // namespace
+
+CParsedEdit::CParsedEdit(IShellActions& shell, QWidget* parent) : CParsedEdit(0, shell, parent) {}
+
+CParsedEdit::CParsedEdit(int inputType, IShellActions& shell, QWidget* parent)
+    : QLineEdit(parent), m_inputType(inputType), m_shell(shell)
+{
+}
+
+CParsedEdit::~CParsedEdit() = default;
+
+bool CParsedEdit::AttachToDialogItem(QWidget* dialog, int controlId, int inputType)
+{
+    m_inputType = inputType;
+    QWidget* const control = findControl(dialog, controlId);
+    if (control == this)
+    {
+        return true;
+    }
+    auto* const placeholder = qobject_cast<QLineEdit*>(control);
+    if (placeholder == nullptr)
+    {
+        return false;
+    }
+    takePlaceOf(*placeholder);
+    return true;
+}
+
+void CParsedEdit::takePlaceOf(QLineEdit& placeholder)
+{
+    QWidget* const parent = placeholder.parentWidget();
+    setParent(parent);
+    setControlId(*this, controlIdOf(placeholder));
+    setObjectName(placeholder.objectName());
+    setGeometry(placeholder.geometry());
+    setSizePolicy(placeholder.sizePolicy());
+    if (placeholder.testAttribute(Qt::WA_SetFont))
+    {
+        setFont(placeholder.font());
+    }
+    setMaxLength(placeholder.maxLength());
+    setReadOnly(placeholder.isReadOnly());
+    setText(placeholder.text());
+    setCursorPosition(placeholder.cursorPosition());
+    setEnabled(!placeholder.testAttribute(Qt::WA_Disabled));
+    if (parent != nullptr && parent->layout() != nullptr)
+    {
+        // The layout hands back the item that held the placeholder; it is ours to free.
+        const std::unique_ptr<QLayoutItem> oldItem(
+            parent->layout()->replaceWidget(&placeholder, this, Qt::FindChildrenRecursively));
+    }
+    QWidget::setTabOrder(&placeholder, this);
+    setVisible(!placeholder.isHidden());
+    if (placeholder.hasFocus())
+    {
+        setFocus();
+    }
+    const std::unique_ptr<QLineEdit> discarded(&placeholder);
+}
+
+bool CParsedEdit::ValidationCtlColor(QPalette& palette) const
+{
+    if (!HasValidationRule(m_inputType))
+    {
+        return false;
+    }
+    const QString current = text();
+    if (IsValidForInputType(reinterpret_cast<const WCHAR*>(current.utf16()), m_inputType))
+    {
+        return false;
+    }
+    const QColor failure = fromColorRef(corUXThemeColours::getParsedEditFailureColour());
+    palette.setColor(QPalette::Active, QPalette::Text, failure);
+    palette.setColor(QPalette::Inactive, QPalette::Text, failure);
+    return true;
+}
+
+bool CParsedEdit::IsCharAllowed(UINT character, int inputType)
+{
+    return ::IsCharAllowed(character, inputType);
+}
+
+bool CParsedEdit::OnChar(UINT character)
+{
+    if (IsCharAllowed(character, m_inputType))
+    {
+        return true;
+    }
+    OnRejectedInput();
+    return false;
+}
+
+void CParsedEdit::OnVScroll(UINT scrollCode, UINT, QScrollBar*)
+{
+    int step = 0;
+    if (scrollCode == SB_LINEUP)
+    {
+        step = 1;
+    }
+    else if (scrollCode == SB_LINEDOWN)
+    {
+        step = -1;
+    }
+    else
+    {
+        return;
+    }
+    setFocus();
+    const std::optional<long long> value = readSignedInteger(text());
+    if (!value)
+    {
+        OnRejectedInput();
+    }
+    else if (const long long next = *value + step; next < 0 || next > 0x7FFF)
+    {
+        OnRejectedInput();
+    }
+    else
+    {
+        setText(QString::number(next));
+    }
+    selectAll(); // the line edit keeps the cursor in view itself
+}
+
+void CParsedEdit::OnRejectedInput()
+{
+    m_shell.beep();
+}
+
+QString CParsedEdit::filtered(const QString& typed)
+{
+    QString kept;
+    for (const QChar c : typed)
+    {
+        if (OnChar(c.unicode()))
+        {
+            kept += c;
+        }
+    }
+    return kept;
+}
+
+void CParsedEdit::keyPressEvent(QKeyEvent* event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (modifiers == Qt::NoModifier && (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down))
+    {
+        OnVScroll(event->key() == Qt::Key_Up ? SB_LINEUP : SB_LINEDOWN, 0, nullptr);
+        event->accept();
+        return;
+    }
+    if (!typesText(*event))
+    {
+        QLineEdit::keyPressEvent(event);
+        return;
+    }
+    const QString typed = event->text();
+    const QString kept = filtered(typed);
+    if (kept.size() == typed.size())
+    {
+        QLineEdit::keyPressEvent(event);
+        return;
+    }
+    if (!kept.isEmpty() && !isReadOnly())
+    {
+        insert(kept);
+    }
+    event->accept();
+}
+
+void CParsedEdit::inputMethodEvent(QInputMethodEvent* event)
+{
+    const QString committed = event->commitString();
+    const QString kept = filtered(committed);
+    if (kept.size() == committed.size())
+    {
+        QLineEdit::inputMethodEvent(event);
+        return;
+    }
+    QInputMethodEvent allowed(event->preeditString(), event->attributes());
+    allowed.setCommitString(kept, event->replacementStart(), event->replacementLength());
+    QLineEdit::inputMethodEvent(&allowed);
+    event->accept();
+}
+
+void CParsedEdit::paintEvent(QPaintEvent* event)
+{
+    // Start from the text colour the control inherits, so a verdict that has changed since the
+    // last paint is undone. A read-only control is not an edit request and keeps it.
+    const QPalette inherited =
+        parentWidget() != nullptr ? parentWidget()->palette() : QApplication::palette(this);
+    QPalette colours = palette();
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+    {
+        colours.setColor(group, QPalette::Text, inherited.color(group, QPalette::Text));
+    }
+    if (!isReadOnly())
+    {
+        ValidationCtlColor(colours);
+    }
+    if (colours != palette())
+    {
+        setPalette(colours); // schedules one more paint, which finds nothing to change
+    }
+    QLineEdit::paintEvent(event);
+}

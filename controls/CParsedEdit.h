@@ -1,0 +1,76 @@
+#pragma once
+
+// A single-line edit control with an input type code (0 to 58, see parsedEditRules.h):
+// - typed characters its type refuses are not inserted, and OnRejectedInput() is called
+//   (pasted and programmatically set text is not filtered);
+// - at every paint the whole text is checked against the type's rule and drawn in
+//   corUXThemeColours::getParsedEditFailureColour() while it fails;
+// - the Up and Down arrow keys step its decimal value within 0 to 32767 (OnVScroll).
+// GUI thread only. The shell actions are borrowed and must outlive the control.
+
+#include "framework/IShellActions.h"
+#include "platform/winTypes.h"
+
+#include <QLineEdit>
+
+class QScrollBar;
+
+constexpr UINT SB_LINEUP = 0;
+constexpr UINT SB_LINEDOWN = 1;
+
+class CParsedEdit : public QLineEdit
+{
+    Q_OBJECT
+
+public:
+    // Input type 0 (refuses every printable character) until AttachToDialogItem sets one.
+    explicit CParsedEdit(IShellActions& shell, QWidget* parent = nullptr);
+    CParsedEdit(int inputType, IShellActions& shell, QWidget* parent = nullptr);
+    ~CParsedEdit() override;
+
+    CParsedEdit(const CParsedEdit&) = delete;
+    CParsedEdit& operator=(const CParsedEdit&) = delete;
+
+    // Stores `inputType`, then takes the place of the dialog's line edit with `controlId`: this
+    // object moves into that widget's parent, layout slot, geometry and tab position, takes its
+    // id, name, text, cursor, length limit, read-only, enabled and visible states and explicit
+    // font, and the placeholder is destroyed. Connections made to the placeholder are not
+    // carried over. False, with the type stored, when the dialog has no control with that id
+    // or it is not a line edit; true when it is this object already.
+    bool AttachToDialogItem(QWidget* dialog, int controlId, int inputType);
+
+    // The one place where the verdict decides the colour. `palette` holds the colours the
+    // control would be drawn with; when the type has a rule and the current text fails it, the
+    // text colour of its active and inactive groups becomes the failure colour and the result
+    // is true. Otherwise `palette` is left as it was and the result is false.
+    bool ValidationCtlColor(QPalette& palette) const;
+
+    static bool IsCharAllowed(UINT character, int inputType);
+
+    // One typed character: true when it may be inserted; otherwise calls OnRejectedInput().
+    bool OnChar(UINT character);
+
+    // SB_LINEUP adds 1 and SB_LINEDOWN subtracts 1 from the signed decimal text; any other
+    // code is ignored. Takes the focus; a text that is no such number, or a result outside
+    // 0 to 32767, calls OnRejectedInput() and leaves the text. Then selects the whole text.
+    // The position and scroll bar are unused.
+    void OnVScroll(UINT scrollCode, UINT position, QScrollBar* scrollBar);
+
+    // Called whenever input is refused; beeps through the shell actions.
+    virtual void OnRejectedInput();
+
+    int GetInputType() const { return m_inputType; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+    int m_inputType = 0;
+
+private:
+    QString filtered(const QString& typed);
+    void takePlaceOf(QLineEdit& placeholder);
+
+    IShellActions& m_shell;
+};
