@@ -79,6 +79,7 @@ const WCHAR* cachedFilePath(WCHAR* cache, const WCHAR* prefix, const WCHAR* prod
 
 HRESULT getShellFolderPath(HWND window, int folder, HANDLE token, DWORD flags, LPWSTR path)
 {
+    const lastErrorPreserver keepLastError;
     // The shell functions are part of the platform layer here, so there is no module to load or
     // unload; the entry point is still looked up by name on every call.
     const PFNSHGETFOLDERPATHW entry = findShell32FolderPathEntry("SHGetFolderPathW");
