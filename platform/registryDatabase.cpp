@@ -1,0 +1,495 @@
+#include "platform/registryDatabase.h"
+
+#include <chrono>
+#include <cstring>
+#include <sqlite3.h>
+#include <unistd.h>
+
+namespace registryStore
+{
+namespace
+{
+
+constexpr std::int64_t applicationId = 0x525A4856; // "RZHV"
+constexpr std::int64_t formatVersion = 1;
+constexpr int busyTimeoutMs = 5000;
+
+constexpr const char* schema = R"sql(
+CREATE TABLE hiveKey(
+    id INTEGER PRIMARY KEY AUTOINCREMENT,
+    parent INTEGER,
+    name TEXT NOT NULL,
+    folded BLOB NOT NULL,
+    written INTEGER NOT NULL
+);
+CREATE UNIQUE INDEX hiveKeyByName ON hiveKey(parent, folded);
+CREATE TABLE hiveValue(
+    id INTEGER PRIMARY KEY,
+    keyId INTEGER NOT NULL,
+    name TEXT NOT NULL,
+    folded BLOB NOT NULL,
+    type INTEGER NOT NULL,
+    data BLOB NOT NULL
+);
+CREATE UNIQUE INDEX hiveValueByName ON hiveValue(keyId, folded);
+CREATE INDEX hiveValueByOrder ON hiveValue(keyId, id);
+PRAGMA application_id = 1381648470;
+PRAGMA user_version = 1;
+)sql";
+
+// Indexed by registryDatabase::statementId.
+constexpr const char* statementText[] = {
+    "SELECT id FROM hiveKey WHERE parent = ?1 AND folded = ?2",
+    "SELECT 1 FROM hiveKey WHERE id = ?1",
+    "SELECT 1 FROM hiveKey WHERE parent = ?1 LIMIT 1",
+    "SELECT name, written FROM hiveKey WHERE parent = ?1 ORDER BY folded LIMIT 1 OFFSET ?2",
+    "SELECT type, data FROM hiveValue WHERE keyId = ?1 AND folded = ?2",
+    "SELECT name, type, data FROM hiveValue WHERE keyId = ?1 ORDER BY id LIMIT 1 OFFSET ?2",
+    "BEGIN IMMEDIATE",
+    "COMMIT",
+    "ROLLBACK",
+    "UPDATE hiveKey SET written = ?2 WHERE id = ?1",
+    "INSERT INTO hiveKey(parent, name, folded, written) VALUES(?1, ?2, ?3, ?4)",
+    // An existing value keeps its row, and so its place in the creation order.
+    "INSERT INTO hiveValue(keyId, name, folded, type, data) VALUES(?1, ?2, ?3, ?4, ?5) "
+    "ON CONFLICT(keyId, folded) DO UPDATE SET type = excluded.type, data = excluded.data",
+    "DELETE FROM hiveValue WHERE keyId = ?1 AND folded = ?2",
+    "DELETE FROM hiveValue WHERE keyId = ?1",
+    "DELETE FROM hiveKey WHERE id = ?1",
+};
+
+std::int64_t fileTimeNow()
+{
+    constexpr std::int64_t ticksFrom1601To1970 = 116444736000000000;
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    return ticksFrom1601To1970 +
+           std::chrono::duration_cast<std::chrono::nanoseconds>(now).count() / 100;
+}
+
+std::span<const std::byte> bytesOf(const std::string& text)
+{
+    return std::as_bytes(std::span<const char>(text.data(), text.size()));
+}
+
+DWORD notFoundOr(int rc, DWORD notFound)
+{
+    return rc == SQLITE_DONE ? notFound : registryDatabase::errorFrom(rc);
+}
+
+void copyData(std::span<const std::byte> from, storedValue& value)
+{
+    value.data.resize(from.size());
+    if (!from.empty())
+    {
+        std::memcpy(value.data.data(), from.data(), from.size());
+    }
+}
+
+} // namespace
+
+void registryDatabase::connectionCloser::operator()(sqlite3* db) const
+{
+    sqlite3_close_v2(db);
+}
+
+registryDatabase::registryDatabase(token, sqlite3* db) : m_db(db), m_owner(getpid()) {}
+
+registryDatabase::~registryDatabase()
+{
+    if (getpid() != m_owner)
+    {
+        // Inherited across fork: closing would touch the parent's locks and journal.
+        for (sqliteStatement& s : m_statements)
+        {
+            s.abandon();
+        }
+        static_cast<void>(m_db.release());
+    }
+}
+
+DWORD registryDatabase::errorFrom(int sqliteCode)
+{
+    switch (sqliteCode & 0xFF)
+    {
+    case SQLITE_OK:
+    case SQLITE_ROW:
+    case SQLITE_DONE:
+        return ERROR_SUCCESS;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return ERROR_BUSY;
+    case SQLITE_NOMEM:
+    case SQLITE_TOOBIG:
+        return ERROR_NOT_ENOUGH_MEMORY;
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        return ERROR_ACCESS_DENIED;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+    case SQLITE_FORMAT:
+        return ERROR_BADDB;
+    case SQLITE_FULL:
+        return ERROR_DISK_FULL;
+    case SQLITE_CANTOPEN:
+        return ERROR_CANTOPEN;
+    default:
+        return ERROR_REGISTRY_IO_FAILED;
+    }
+}
+
+DWORD registryDatabase::connect(const char* path, int flags, std::unique_ptr<registryDatabase>& out)
+{
+    sqlite3* raw = nullptr;
+    const int rc =
+        sqlite3_open_v2(path, &raw, flags | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_EXRESCODE, nullptr);
+    auto db = std::make_unique<registryDatabase>(token{}, raw); // owns the handle even on failure
+    if (rc != SQLITE_OK)
+    {
+        return errorFrom(rc);
+    }
+    sqlite3_busy_timeout(raw, busyTimeoutMs);
+    sqlite3_db_config(raw, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    sqlite3_db_config(raw, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    out = std::move(db);
+    return ERROR_SUCCESS;
+}
+
+int registryDatabase::execute(const char* sql)
+{
+    return sqlite3_exec(m_db.get(), sql, nullptr, nullptr, nullptr);
+}
+
+int registryDatabase::queryInteger(const char* sql, std::int64_t& value)
+{
+    sqliteStatement query;
+    int rc = query.prepare(m_db.get(), sql);
+    if (rc != SQLITE_OK)
+    {
+        return rc;
+    }
+    sqliteStatement::run row(query);
+    rc = row.step();
+    if (rc == SQLITE_ROW)
+    {
+        value = row.integer(0);
+        return SQLITE_OK;
+    }
+    return rc == SQLITE_DONE ? SQLITE_CORRUPT : rc;
+}
+
+DWORD registryDatabase::validate()
+{
+    std::int64_t id = 0;
+    std::int64_t version = 0;
+    int rc = queryInteger("PRAGMA application_id", id);
+    if (rc == SQLITE_OK)
+    {
+        rc = queryInteger("PRAGMA user_version", version);
+    }
+    if (rc != SQLITE_OK)
+    {
+        return errorFrom(rc);
+    }
+    // The file is made whole before it gets its name, so anything else here (an empty file
+    // included) is damage, not a hive still being written.
+    if (id != applicationId || version < formatVersion)
+    {
+        return ERROR_BADDB;
+    }
+    if (version > formatVersion)
+    {
+        return ERROR_CANTREAD; // a later program's hive: neither read nor replaced
+    }
+    sqliteStatement check;
+    rc = check.prepare(m_db.get(), "PRAGMA quick_check(1)");
+    if (rc != SQLITE_OK)
+    {
+        return errorFrom(rc);
+    }
+    sqliteStatement::run row(check);
+    rc = row.step();
+    if (rc != SQLITE_ROW)
+    {
+        return errorFrom(rc);
+    }
+    return row.text(0) == "ok" ? ERROR_SUCCESS : ERROR_BADDB;
+}
+
+DWORD registryDatabase::prepareStatements()
+{
+    for (std::size_t i = 0; i < statementCount; ++i)
+    {
+        const int rc = m_statements[i].prepare(m_db.get(), statementText[i]);
+        if (rc != SQLITE_OK)
+        {
+            // A sound header over a schema that is not ours.
+            return (rc & 0xFF) == SQLITE_ERROR ? ERROR_BADDB : errorFrom(rc);
+        }
+    }
+    return ERROR_SUCCESS;
+}
+
+DWORD registryDatabase::createSchema(const hiveLayout& layout)
+{
+    int rc = execute(schema);
+    sqliteStatement insert;
+    if (rc == SQLITE_OK)
+    {
+        rc = insert.prepare(m_db.get(), "INSERT INTO hiveKey(id, parent, name, folded, written) "
+                                        "VALUES(?1, NULLIF(?2, 0), ?3, ?4, ?5)");
+    }
+    const std::int64_t now = fileTimeNow();
+    for (const standardKey& key : layout.standardKeys)
+    {
+        if (rc != SQLITE_OK)
+        {
+            break;
+        }
+        const registryName name(key.name);
+        sqliteStatement::run row(insert);
+        row.bind(1, key.id).bind(2, key.parent).bindText(3, name.text());
+        row.bindBlob(4, bytesOf(name.folded())).bind(5, now);
+        rc = row.step();
+        rc = rc == SQLITE_DONE ? SQLITE_OK : rc;
+    }
+    return errorFrom(rc);
+}
+
+DWORD registryDatabase::open(const std::string& path, const hiveLayout& layout,
+                             std::unique_ptr<registryDatabase>& out)
+{
+    std::unique_ptr<registryDatabase> db;
+    DWORD result = connect(path.c_str(), SQLITE_OPEN_READWRITE, db);
+    if (result != ERROR_SUCCESS)
+    {
+        return result;
+    }
+    if (layout.keepJournal)
+    {
+        int keep = 1;
+        sqlite3_file_control(db->m_db.get(), "main", SQLITE_FCNTL_PERSIST_WAL, &keep);
+    }
+    result = db->validate();
+    if (result != ERROR_SUCCESS)
+    {
+        return result;
+    }
+    int rc = db->execute("PRAGMA synchronous = NORMAL; PRAGMA cell_size_check = ON");
+    if (rc == SQLITE_OK && !db->readOnly())
+    {
+        rc = db->execute("PRAGMA journal_mode = WAL");
+    }
+    if (rc != SQLITE_OK)
+    {
+        return errorFrom(rc);
+    }
+    result = db->prepareStatements();
+    if (result == ERROR_SUCCESS)
+    {
+        out = std::move(db);
+    }
+    return result;
+}
+
+DWORD registryDatabase::openEmpty(const hiveLayout& layout, std::unique_ptr<registryDatabase>& out)
+{
+    std::unique_ptr<registryDatabase> db;
+    DWORD result = connect(":memory:", SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, db);
+    if (result == ERROR_SUCCESS)
+    {
+        result = db->createSchema(layout);
+    }
+    if (result == ERROR_SUCCESS)
+    {
+        result = db->prepareStatements();
+    }
+    if (result == ERROR_SUCCESS)
+    {
+        out = std::move(db);
+    }
+    return result;
+}
+
+DWORD registryDatabase::initialise(const std::string& path, const hiveLayout& layout)
+{
+    std::unique_ptr<registryDatabase> db;
+    DWORD result = connect(path.c_str(), SQLITE_OPEN_READWRITE, db);
+    if (result != ERROR_SUCCESS)
+    {
+        return result;
+    }
+    int rc = db->execute("PRAGMA journal_mode = WAL; BEGIN IMMEDIATE");
+    if (rc != SQLITE_OK)
+    {
+        return errorFrom(rc);
+    }
+    result = db->createSchema(layout);
+    rc = db->execute(result == ERROR_SUCCESS ? "COMMIT" : "ROLLBACK");
+    return result != ERROR_SUCCESS ? result : errorFrom(rc);
+}
+
+bool registryDatabase::readOnly() const
+{
+    return sqlite3_db_readonly(m_db.get(), "main") != 0;
+}
+
+DWORD registryDatabase::findKey(keyId parent, const registryName& name, keyId& id)
+{
+    sqliteStatement::run row(statement(findKeyStatement));
+    const int rc = row.bind(1, parent).bindBlob(2, bytesOf(name.folded())).step();
+    if (rc != SQLITE_ROW)
+    {
+        return notFoundOr(rc, ERROR_FILE_NOT_FOUND);
+    }
+    id = row.integer(0);
+    return ERROR_SUCCESS;
+}
+
+DWORD registryDatabase::keyExists(keyId id)
+{
+    sqliteStatement::run row(statement(keyExistsStatement));
+    const int rc = row.bind(1, id).step();
+    return rc == SQLITE_ROW ? ERROR_SUCCESS : notFoundOr(rc, ERROR_KEY_DELETED);
+}
+
+DWORD registryDatabase::hasSubKeys(keyId id, bool& any)
+{
+    sqliteStatement::run row(statement(firstSubKeyStatement));
+    const int rc = row.bind(1, id).step();
+    any = rc == SQLITE_ROW;
+    return any ? ERROR_SUCCESS : errorFrom(rc);
+}
+
+DWORD registryDatabase::subKeyAt(keyId parent, DWORD index, std::u16string& name,
+                                 std::int64_t& written)
+{
+    sqliteStatement::run row(statement(subKeyAtStatement));
+    const int rc = row.bind(1, parent).bind(2, index).step();
+    if (rc != SQLITE_ROW)
+    {
+        return notFoundOr(rc, ERROR_NO_MORE_ITEMS);
+    }
+    name = registryName::decode(row.text(0));
+    written = row.integer(1);
+    return ERROR_SUCCESS;
+}
+
+DWORD registryDatabase::findValue(keyId key, const registryName& name, storedValue& value)
+{
+    sqliteStatement::run row(statement(findValueStatement));
+    const int rc = row.bind(1, key).bindBlob(2, bytesOf(name.folded())).step();
+    if (rc != SQLITE_ROW)
+    {
+        return notFoundOr(rc, ERROR_FILE_NOT_FOUND);
+    }
+    value.type = static_cast<DWORD>(row.integer(0));
+    copyData(row.blob(1), value);
+    return ERROR_SUCCESS;
+}
+
+DWORD registryDatabase::valueAt(keyId key, DWORD index, std::u16string& name, storedValue& value)
+{
+    sqliteStatement::run row(statement(valueAtStatement));
+    const int rc = row.bind(1, key).bind(2, index).step();
+    if (rc != SQLITE_ROW)
+    {
+        return notFoundOr(rc, ERROR_NO_MORE_ITEMS);
+    }
+    name = registryName::decode(row.text(0));
+    value.type = static_cast<DWORD>(row.integer(1));
+    copyData(row.blob(2), value);
+    return ERROR_SUCCESS;
+}
+
+DWORD registryDatabase::beginWrite()
+{
+    sqliteStatement::run row(statement(beginStatement));
+    return errorFrom(row.step());
+}
+
+DWORD registryDatabase::commit()
+{
+    sqliteStatement::run row(statement(commitStatement));
+    return errorFrom(row.step());
+}
+
+void registryDatabase::rollback()
+{
+    if (sqlite3_get_autocommit(m_db.get()) == 0)
+    {
+        sqliteStatement::run row(statement(rollbackStatement));
+        row.step();
+    }
+}
+
+DWORD registryDatabase::touchKey(keyId id)
+{
+    sqliteStatement::run row(statement(touchKeyStatement));
+    const int rc = row.bind(1, id).bind(2, fileTimeNow()).step();
+    if (rc != SQLITE_DONE)
+    {
+        return errorFrom(rc);
+    }
+    return sqlite3_changes(m_db.get()) == 0 ? ERROR_KEY_DELETED : ERROR_SUCCESS;
+}
+
+DWORD registryDatabase::createKey(keyId parent, const registryName& name, keyId& id)
+{
+    sqliteStatement::run row(statement(insertKeyStatement));
+    row.bind(1, parent).bindText(2, name.text()).bindBlob(3, bytesOf(name.folded()));
+    const int rc = row.bind(4, fileTimeNow()).step();
+    if (rc != SQLITE_DONE)
+    {
+        return errorFrom(rc);
+    }
+    id = sqlite3_last_insert_rowid(m_db.get());
+    return ERROR_SUCCESS;
+}
+
+DWORD registryDatabase::setValue(keyId key, const registryName& name, DWORD type,
+                                 std::span<const BYTE> data)
+{
+    sqliteStatement::run row(statement(setValueStatement));
+    row.bind(1, key).bindText(2, name.text()).bindBlob(3, bytesOf(name.folded()));
+    row.bind(4, type).bindBlob(5, std::as_bytes(data));
+    return errorFrom(row.step());
+}
+
+DWORD registryDatabase::deleteValue(keyId key, const registryName& name)
+{
+    sqliteStatement::run row(statement(deleteValueStatement));
+    const int rc = row.bind(1, key).bindBlob(2, bytesOf(name.folded())).step();
+    if (rc != SQLITE_DONE)
+    {
+        return errorFrom(rc);
+    }
+    return sqlite3_changes(m_db.get()) == 0 ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS;
+}
+
+DWORD registryDatabase::deleteKey(keyId id)
+{
+    {
+        sqliteStatement::run values(statement(deleteKeyValuesStatement));
+        const int rc = values.bind(1, id).step();
+        if (rc != SQLITE_DONE)
+        {
+            return errorFrom(rc);
+        }
+    }
+    sqliteStatement::run row(statement(deleteKeyStatement));
+    const int rc = row.bind(1, id).step();
+    if (rc != SQLITE_DONE)
+    {
+        return errorFrom(rc);
+    }
+    return sqlite3_changes(m_db.get()) == 0 ? ERROR_KEY_DELETED : ERROR_SUCCESS;
+}
+
+DWORD registryDatabase::checkpoint()
+{
+    return errorFrom(
+        sqlite3_wal_checkpoint_v2(m_db.get(), "main", SQLITE_CHECKPOINT_FULL, nullptr, nullptr));
+}
+
+} // namespace registryStore

@@ -1,0 +1,125 @@
+#pragma once
+
+// One SQLite connection to a hive, with its prepared statements, and the key and value
+// operations of the registry in terms of key ids. Schema:
+//
+//   hiveKey(id INTEGER PRIMARY KEY AUTOINCREMENT, parent INTEGER (NULL for the root),
+//           name TEXT (as created, UTF-8), folded BLOB (fold of the UTF-16 name, big-endian),
+//           written INTEGER (last write, FILETIME ticks))
+//     UNIQUE INDEX hiveKeyByName(parent, folded)
+//   hiveValue(id INTEGER PRIMARY KEY (creation order), keyId INTEGER, name TEXT, folded BLOB,
+//             type INTEGER, data BLOB (never NULL))
+//     UNIQUE INDEX hiveValueByName(keyId, folded); INDEX hiveValueByOrder(keyId, id)
+//   application_id 0x525A4856, user_version 1.
+//
+// Key ids are never reused (AUTOINCREMENT), so an id held by a handle never names another key.
+// Every result is a Windows error code. Not thread-safe: the owner serialises all calls.
+// A connection inherited across fork is never closed by the child (it leaks instead), so the
+// parent's locks and journal stay intact.
+
+#include "platform/registryHiveLocation.h"
+#include "platform/registryName.h"
+#include "platform/sqliteStatement.h"
+
+#include <array>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace registryStore
+{
+
+struct storedValue
+{
+    DWORD type = REG_NONE;
+    std::vector<BYTE> data;
+};
+
+class registryDatabase
+{
+    struct token
+    {
+    };
+
+public:
+    // Opens an existing hive file, read-write when the file allows it, else read-only.
+    // ERROR_BADDB when it is not a sound hive; ERROR_CANTREAD for a hive of a later format.
+    static DWORD open(const std::string& path, const hiveLayout& layout,
+                      std::unique_ptr<registryDatabase>& out);
+    // An in-memory hive holding only the standard keys: what a missing hive file reads as.
+    static DWORD openEmpty(const hiveLayout& layout, std::unique_ptr<registryDatabase>& out);
+    // Fills an existing, empty file with the schema and the standard keys, in WAL mode.
+    static DWORD initialise(const std::string& path, const hiveLayout& layout);
+
+    registryDatabase(token, sqlite3* db);
+    ~registryDatabase();
+    registryDatabase(const registryDatabase&) = delete;
+    registryDatabase& operator=(const registryDatabase&) = delete;
+
+    bool readOnly() const;
+
+    // Reads. Missing names give ERROR_FILE_NOT_FOUND, an index past the end
+    // ERROR_NO_MORE_ITEMS; neither tells whether the key itself still exists.
+    DWORD findKey(keyId parent, const registryName& name, keyId& id);
+    DWORD keyExists(keyId id); // ERROR_SUCCESS or ERROR_KEY_DELETED
+    DWORD hasSubKeys(keyId id, bool& any);
+    DWORD subKeyAt(keyId parent, DWORD index, std::u16string& name, std::int64_t& written);
+    DWORD findValue(keyId key, const registryName& name, storedValue& value);
+    DWORD valueAt(keyId key, DWORD index, std::u16string& name, storedValue& value);
+
+    // Writes, only between beginWrite (BEGIN IMMEDIATE) and commit or rollback.
+    DWORD beginWrite();
+    DWORD commit();
+    void rollback();
+    DWORD touchKey(keyId id); // marks the key written; ERROR_KEY_DELETED when it is gone
+    DWORD createKey(keyId parent, const registryName& name, keyId& id);
+    DWORD setValue(keyId key, const registryName& name, DWORD type, std::span<const BYTE> data);
+    DWORD deleteValue(keyId key, const registryName& name);
+    DWORD deleteKey(keyId id); // with its values; the caller has checked for sub-keys
+
+    // Copies the journal into the database file and syncs it.
+    DWORD checkpoint();
+
+    static DWORD errorFrom(int sqliteCode);
+
+private:
+    enum statementId : std::size_t
+    {
+        findKeyStatement,
+        keyExistsStatement,
+        firstSubKeyStatement,
+        subKeyAtStatement,
+        findValueStatement,
+        valueAtStatement,
+        beginStatement,
+        commitStatement,
+        rollbackStatement,
+        touchKeyStatement,
+        insertKeyStatement,
+        setValueStatement,
+        deleteValueStatement,
+        deleteKeyValuesStatement,
+        deleteKeyStatement,
+        statementCount
+    };
+
+    struct connectionCloser
+    {
+        void operator()(sqlite3* db) const;
+    };
+
+    static DWORD connect(const char* path, int flags, std::unique_ptr<registryDatabase>& out);
+    int execute(const char* sql);
+    int queryInteger(const char* sql, std::int64_t& value);
+    DWORD validate();
+    DWORD createSchema(const hiveLayout& layout);
+    DWORD prepareStatements();
+    sqliteStatement& statement(statementId id) { return m_statements[id]; }
+
+    std::unique_ptr<sqlite3, connectionCloser> m_db;
+    std::array<sqliteStatement, statementCount> m_statements;
+    const pid_t m_owner;
+};
+
+} // namespace registryStore

@@ -1,0 +1,111 @@
+#pragma once
+
+// One hive: its file, the connection to it, and the rules that keep it sound.
+//
+// States. A hive whose file does not exist reads as one holding only its standard keys (an
+// in-memory copy answers), and no read makes a file or folder. The first write makes the file.
+// A damaged file (not a hive, failing SQLite's quick check, or a directory in its place)
+// fails every read with ERROR_BADDB; the first write moves it aside and starts afresh. A file
+// this user may not read fails with ERROR_ACCESS_DENIED and is never moved.
+//
+// Writes. Each runs as one BEGIN IMMEDIATE transaction, committed before write() returns. If
+// the file at the path is no longer the one the connection has open (moved aside or removed
+// by another process), the write reopens the path and runs there instead.
+//
+// Key references carry the hive's generation: when the connection moves to another file, keys
+// other than the standard ones (whose ids are fixed) answer ERROR_KEY_DELETED.
+//
+// Not thread-safe: the registry's handle table serialises all use.
+
+#include "platform/registryDatabase.h"
+#include "platform/registryHiveFile.h"
+
+#include <memory>
+#include <string>
+
+namespace registryStore
+{
+
+struct keyReference
+{
+    keyId id = 0;
+    unsigned generation = 0;
+};
+
+class registryHive
+{
+public:
+    registryHive(std::string path, const hiveLayout& layout);
+
+    const std::string& path() const { return m_path; }
+    unsigned generation() const { return m_generation; }
+    // The keys every hive of this kind holds from the start; they are never deleted.
+    bool isStandardKey(keyId id) const
+    {
+        return id <= static_cast<keyId>(m_layout.standardKeys.size());
+    }
+
+    // Runs `operation(registryDatabase&) -> DWORD` on the hive as it is now.
+    template <class F> DWORD read(const keyReference& key, F&& operation)
+    {
+        return runRead(key, &call<F>, context(operation));
+    }
+    // Runs `operation` inside one write transaction; commits when it returns ERROR_SUCCESS,
+    // else rolls back and returns its code.
+    template <class F> DWORD write(const keyReference& key, F&& operation)
+    {
+        return runWrite(key, &call<F>, context(operation));
+    }
+
+    // Whether a write could succeed (the file, or the folder it will be made in, is writable).
+    bool writable();
+
+    // Open handles on this hive; when the last one closes after a write, the journal is
+    // copied into the database file.
+    void handleOpened() { ++m_handles; }
+    void handleClosed();
+    unsigned handles() const { return m_handles; }
+    DWORD flush();
+
+private:
+    using callback = DWORD (*)(void*, registryDatabase&);
+    template <class F> static DWORD call(void* operation, registryDatabase& db)
+    {
+        return (*static_cast<std::remove_reference_t<F>*>(operation))(db);
+    }
+    template <class F> static void* context(F& operation)
+    {
+        return const_cast<void*>(static_cast<const void*>(&operation));
+    }
+
+    enum class state
+    {
+        absent,
+        ready,
+        damaged,
+        unavailable,
+    };
+
+    DWORD runRead(const keyReference& key, callback operation, void* context);
+    DWORD runWrite(const keyReference& key, callback operation, void* context);
+    DWORD attemptWrite(const keyReference& key, callback operation, void* context, bool& retry);
+    bool stale(const keyReference& key) const;
+    void refresh();
+    void openFile(const registryHiveFile::status& found);
+    DWORD readable();
+    DWORD makeWritable();
+    void markDamaged();
+
+    const std::string m_path;
+    const hiveLayout& m_layout;
+    state m_state = state::absent;
+    DWORD m_unavailableCode = ERROR_SUCCESS;
+    registryHiveFile::status m_file;
+    std::unique_ptr<registryDatabase> m_database;
+    std::unique_ptr<registryDatabase> m_empty;
+    unsigned m_generation = 0;
+    unsigned m_handles = 0;
+    bool m_unflushed = false;
+};
+
+} // namespace registryStore

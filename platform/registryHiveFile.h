@@ -1,0 +1,54 @@
+#pragma once
+
+// The file-system side of a hive: what is at its path, making a new hive file, and moving a
+// damaged one aside. Creation and moving aside run under an exclusive lock on the hive's
+// folder, so processes never race each other over which file holds the hive. Nothing here
+// deletes or overwrites a file other than its own temporary one.
+
+#include "platform/registryHiveLocation.h"
+
+#include <string>
+#include <sys/types.h>
+
+namespace registryStore
+{
+
+class registryHiveFile
+{
+public:
+    struct status
+    {
+        enum kind
+        {
+            missing,
+            regular,
+            notAFile,   // a directory or device in the hive's place: damage
+            unreadable, // exists, but this user may not read it
+        };
+        kind what = missing;
+        dev_t device = 0;
+        ino_t inode = 0;
+
+        bool sameFile(const status& other) const
+        {
+            return what == other.what && device == other.device && inode == other.inode;
+        }
+    };
+
+    static status inspect(const std::string& path);
+
+    // Makes the folders and a complete hive file at `path`, which becomes visible only once
+    // whole. A file already there is kept. Leftover journal files without their hive are
+    // moved aside first, so a new hive never replays an old journal.
+    static DWORD create(const std::string& path, const hiveLayout& layout);
+
+    // Moves the file at `path` and its journal files to "<path>.damaged-YYYYMMDD-HHMMSS[-n]"
+    // (journals keep their "-wal"/"-shm" suffix) and says so on standard error. Does nothing
+    // when the file there is no longer the one described by `damaged`.
+    static DWORD moveAside(const std::string& path, const status& damaged);
+
+    // Whether this process could make the hive file (the nearest existing folder is writable).
+    static bool canCreate(const std::string& path);
+};
+
+} // namespace registryStore

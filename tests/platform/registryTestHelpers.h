@@ -1,0 +1,69 @@
+#pragma once
+
+// Small helpers shared by the registry tests.
+
+#include "platform/registry.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace registryTest
+{
+
+// Runs `body` in a forked child and returns its exit code, or 128 + the signal that ended it.
+// The child leaves through _exit, so it never runs the parent's test machinery.
+inline int runInChild(const std::function<int()>& body)
+{
+    std::fflush(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0)
+    {
+        _exit(body());
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+inline LSTATUS setDword(HKEY key, const WCHAR* name, DWORD value)
+{
+    return RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                          sizeof value);
+}
+
+inline LSTATUS queryDword(HKEY key, const WCHAR* name, DWORD& value)
+{
+    DWORD size = sizeof value;
+    DWORD type = 0;
+    return RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+}
+
+// Every file below `folder`, as paths relative to it.
+inline std::vector<std::string> filesBelow(const std::filesystem::path& folder)
+{
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (auto it = std::filesystem::recursive_directory_iterator(folder, ec);
+         !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
+    {
+        names.push_back(std::filesystem::relative(it->path(), folder).string());
+    }
+    return names;
+}
+
+inline std::filesystem::path userHive(const std::filesystem::path& configHome)
+{
+    return configHome / "reZevavEvadurov" / "HKEY_CURRENT_USER.hive";
+}
+
+inline std::filesystem::path usersHive(const std::filesystem::path& configDir)
+{
+    return configDir / "reZevavEvadurov" / "HKEY_USERS.hive";
+}
+
+} // namespace registryTest
