@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <type_traits>
 
@@ -29,7 +30,9 @@ struct logFile::recordFields
 namespace
 {
 
-using recordTail = supportText::boundedText<char, 128>;
+using recordTail = supportText::boundedText<char, 256>;
+// " " hex64 " -> " hex64 " heap:" hex64 " timestamp:" hex32 " threadid:" hex32 "\r\n"
+constexpr std::size_t longestTail = 1 + 18 + 4 + 18 + 6 + 18 + 11 + 10 + 10 + 10 + 2;
 
 recordTail& appendHex32(recordTail& text, DWORD value)
 {
@@ -103,15 +106,19 @@ void logFile::writeValueRecord(const WCHAR* fileName, const WCHAR* label, const 
     perform(fileName, label, gate::beforeLock, closeAfter,
             [text, &fields](logFile& log)
             {
+                recordTail tail;
                 if constexpr (std::is_same_v<Text, WCHAR>)
                 {
                     log.writeNarrowed(text);
+                }
+                else if (text != nullptr && std::strlen(text) + longestTail < tail.capacity())
+                {
+                    tail.append(text); // one write for the whole record
                 }
                 else
                 {
                     log.writeText(text);
                 }
-                recordTail tail;
                 appendHex64(tail.append(' '), fields.value);
                 if (fields.secondValue)
                 {
