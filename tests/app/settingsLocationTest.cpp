@@ -1,0 +1,121 @@
+#include "app/settingsLocation.h"
+
+#include "platform/registry.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+const LSTATUS kSuccess = ERROR_SUCCESS;
+
+class settingsLocationTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { m_baseline = regOpenHandleCount(); }
+    void TearDown() override { EXPECT_EQ(regOpenHandleCount(), m_baseline); }
+
+    DWORD openHandles() const { return regOpenHandleCount() - m_baseline; }
+
+    // Opens a key below a root without creating anything; null when it is missing.
+    static HKEY openExisting(HKEY root, const WCHAR* path)
+    {
+        HKEY key = nullptr;
+        return RegOpenKeyExW(root, path, 0, KEY_READ, &key) == ERROR_SUCCESS ? key : nullptr;
+    }
+
+    static bool keyExists(HKEY root, const WCHAR* path)
+    {
+        HKEY const key = openExisting(root, path);
+        if (key != nullptr)
+        {
+            RegCloseKey(key);
+        }
+        return key != nullptr;
+    }
+
+private:
+    DWORD m_baseline = 0;
+};
+
+TEST_F(settingsLocationTest, AccessMasksAreTheRegistrysReadAndReadWrite)
+{
+    EXPECT_EQ(settingsLocation::readAccess, 0x20019u);
+    EXPECT_EQ(settingsLocation::readWriteAccess, 0x2001Fu);
+}
+
+TEST_F(settingsLocationTest, ReadOnlyPassFailsOnAMissingKeyAndCreatesNothing)
+{
+    settingsLocation location;
+    EXPECT_FALSE(location.OpenUserSettingsKey(settingsLocation::readAccess));
+    EXPECT_EQ(location.productKey(), nullptr);
+    // "Software" is a standard key and opened; the step below it fails.
+    EXPECT_EQ(openHandles(), 1u);
+    location.CloseSettingsKey();
+    EXPECT_EQ(openHandles(), 0u);
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, u"Software\\Corvane"));
+}
+
+TEST_F(settingsLocationTest, ReadWritePassCreatesTheChainAndHandsOutTheProductKey)
+{
+    settingsLocation location;
+    ASSERT_TRUE(location.OpenUserSettingsKey(settingsLocation::readWriteAccess));
+    ASSERT_NE(location.productKey(), nullptr);
+    EXPECT_EQ(openHandles(), 3u);
+    const DWORD one = 1;
+    EXPECT_EQ(RegSetValueExW(location.productKey(), u"debugHeap", 0, REG_DWORD,
+                             reinterpret_cast<const BYTE*>(&one), 4),
+              kSuccess);
+    location.CloseSettingsKey();
+    EXPECT_EQ(location.productKey(), nullptr);
+    EXPECT_EQ(openHandles(), 0u);
+
+    HKEY const product = openExisting(HKEY_CURRENT_USER, u"Software\\Corvane\\Tarnwickx64");
+    ASSERT_NE(product, nullptr);
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    EXPECT_EQ(RegQueryValueExW(product, u"debugHeap", nullptr, nullptr,
+                               reinterpret_cast<BYTE*>(&value), &size),
+              kSuccess);
+    EXPECT_EQ(value, 1u);
+    RegCloseKey(product);
+}
+
+TEST_F(settingsLocationTest, ReadPassOpensAnExistingKeyWithReadAccessOnly)
+{
+    settingsLocation location;
+    ASSERT_TRUE(location.OpenUserSettingsKey(settingsLocation::readWriteAccess));
+    location.CloseSettingsKey();
+    ASSERT_TRUE(location.OpenUserSettingsKey(settingsLocation::readAccess));
+    const DWORD one = 1;
+    EXPECT_EQ(RegSetValueExW(location.productKey(), u"x", 0, REG_DWORD,
+                             reinterpret_cast<const BYTE*>(&one), 4),
+              static_cast<LSTATUS>(ERROR_ACCESS_DENIED));
+    location.CloseSettingsKey();
+}
+
+TEST_F(settingsLocationTest, DefaultProfilePassUsesFourSlotsBelowTheUsersRoot)
+{
+    settingsLocation location;
+    ASSERT_TRUE(location.OpenDefaultUserSettingsKey(settingsLocation::readWriteAccess));
+    EXPECT_EQ(openHandles(), 4u);
+    location.CloseSettingsKey();
+    EXPECT_EQ(openHandles(), 0u);
+    EXPECT_TRUE(keyExists(HKEY_USERS, u".DEFAULT\\Software\\Corvane\\Tarnwickx64"));
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, u"Software\\Corvane"))
+        << "the two locations are separate";
+}
+
+TEST_F(settingsLocationTest, OpeningAgainOrDestroyingClosesWhatWasLeftOpen)
+{
+    {
+        settingsLocation location;
+        ASSERT_TRUE(location.OpenUserSettingsKey(settingsLocation::readWriteAccess));
+        ASSERT_TRUE(location.OpenDefaultUserSettingsKey(settingsLocation::readWriteAccess));
+        EXPECT_EQ(openHandles(), 4u);
+    }
+    EXPECT_EQ(openHandles(), 0u);
+    settingsLocation unused;
+    unused.CloseSettingsKey();
+    EXPECT_EQ(openHandles(), 0u);
+}
+} // namespace
