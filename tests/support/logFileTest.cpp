@@ -1,5 +1,6 @@
 #include "support/logFile.h"
 #include "platform/heap.h"
+#include "support/logStopwatch.h"
 #include "support/stubHeap.h"
 #include "support/stubString.h"
 #include "tests/support/logFileFixture.h"
@@ -260,6 +261,14 @@ TEST_F(logFileTest, CallersLastErrorSurvivesEveryOperation)
     check("functionName", [&] { writeFunctionNameToLogFile(logPath("n.txt"), u"f"); });
     check("functionName8", [&] { writeFunctionNameToLogFile(logPath("n.txt"), "f"); });
     check("fileName", [&] { writeFileNameToLogFile(logPath("n.txt"), u"f"); });
+    check("stopwatch",
+          [&]
+          {
+              setTimingLogFile(logPath("timing.txt"));
+              logStopwatch watch("step");
+              watch.finish();
+              setTimingLogFile(nullptr);
+          });
     WCHAR token[nameTokenCapacity];
     check("functionToken", [&] { makeFunctionNameToken(u"f", token); });
     check("fileToken", [&] { makeFileNameMapToken(u"f", token); });
