@@ -10,7 +10,6 @@ namespace registryStore
 namespace
 {
 
-constexpr std::int64_t applicationId = 0x525A4856; // "RZHV"
 constexpr std::int64_t formatVersion = 1;
 constexpr int busyTimeoutMs = 5000;
 
@@ -265,28 +264,30 @@ DWORD registryDatabase::open(const std::string& path, const hiveLayout& layout,
     {
         return result;
     }
+    // Until the file has proved sound, closing it must change nothing on disk.
+    db->keepFilesOnClose(true);
     if (layout.keepJournal)
     {
         int keep = 1;
         sqlite3_file_control(db->m_db.get(), "main", SQLITE_FCNTL_PERSIST_WAL, &keep);
     }
     result = db->validate();
-    if (result != ERROR_SUCCESS)
-    {
-        return result;
-    }
-    int rc = db->execute("PRAGMA synchronous = NORMAL; PRAGMA cell_size_check = ON");
-    if (rc == SQLITE_OK && !db->readOnly())
-    {
-        rc = db->execute("PRAGMA journal_mode = WAL");
-    }
-    if (rc != SQLITE_OK)
-    {
-        return errorFrom(rc);
-    }
-    result = db->prepareStatements();
     if (result == ERROR_SUCCESS)
     {
+        int rc = db->execute("PRAGMA synchronous = NORMAL; PRAGMA cell_size_check = ON");
+        if (rc == SQLITE_OK && !db->readOnly())
+        {
+            rc = db->execute("PRAGMA journal_mode = WAL");
+        }
+        result = errorFrom(rc);
+    }
+    if (result == ERROR_SUCCESS)
+    {
+        result = db->prepareStatements();
+    }
+    if (result == ERROR_SUCCESS)
+    {
+        db->keepFilesOnClose(false);
         out = std::move(db);
     }
     return result;
@@ -319,7 +320,9 @@ DWORD registryDatabase::initialise(const std::string& path, const hiveLayout& la
     {
         return result;
     }
-    int rc = db->execute("PRAGMA journal_mode = WAL; BEGIN IMMEDIATE");
+    // Nothing sees the file before the caller syncs it and gives it its name, so building it
+    // needs no syncs of its own.
+    int rc = db->execute("PRAGMA synchronous = OFF; PRAGMA journal_mode = WAL; BEGIN IMMEDIATE");
     if (rc != SQLITE_OK)
     {
         return errorFrom(rc);
@@ -484,6 +487,11 @@ DWORD registryDatabase::deleteKey(keyId id)
         return errorFrom(rc);
     }
     return sqlite3_changes(m_db.get()) == 0 ? ERROR_KEY_DELETED : ERROR_SUCCESS;
+}
+
+void registryDatabase::keepFilesOnClose(bool keep)
+{
+    sqlite3_db_config(m_db.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, keep ? 1 : 0, nullptr);
 }
 
 DWORD registryDatabase::checkpoint()

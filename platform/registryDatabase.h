@@ -80,6 +80,11 @@ public:
 
     // Copies the journal into the database file and syncs it.
     DWORD checkpoint();
+    // Closing then leaves the files as they are: the journal is neither copied into the
+    // database file nor removed (for a damaged hive).
+    void keepFilesOnClose(bool keep);
+
+    static constexpr std::uint32_t applicationId = 0x525A4856; // "RZHV"
 
     static DWORD errorFrom(int sqliteCode);
 

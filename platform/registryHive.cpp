@@ -35,7 +35,7 @@ void registryHive::refresh()
     case registryHiveFile::status::missing:
         m_state = state::absent;
         break;
-    case registryHiveFile::status::notAFile:
+    case registryHiveFile::status::damaged:
         m_state = state::damaged;
         break;
     case registryHiveFile::status::unreadable:
@@ -74,6 +74,7 @@ void registryHive::openFile(const registryHiveFile::status& found)
 
 void registryHive::markDamaged()
 {
+    m_database->keepFilesOnClose(true);
     m_database.reset();
     m_state = state::damaged;
     m_file = registryHiveFile::inspect(m_path);
@@ -165,7 +166,7 @@ DWORD registryHive::attemptWrite(const keyReference& key, callback operation, vo
         return ERROR_KEY_DELETED;
     }
     result = m_database->beginWrite();
-    if (result == ERROR_SUCCESS && !registryHiveFile::inspect(m_path).sameFile(m_file))
+    if (result == ERROR_SUCCESS && !registryHiveFile::identify(m_path).sameFile(m_file))
     {
         // Another process moved or removed the file we have open: write where the hive is now.
         m_database->rollback();

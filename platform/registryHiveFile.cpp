@@ -2,8 +2,10 @@
 
 #include "platform/registryDatabase.h"
 
+#include <array>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <filesystem>
@@ -148,6 +150,35 @@ private:
     int m_error = 0;
 };
 
+constexpr const char* temporaryLabel = ".new-";
+
+std::uint32_t bigEndian(const unsigned char* bytes, int count)
+{
+    std::uint32_t value = 0;
+    for (int i = 0; i < count; ++i)
+    {
+        value = (value << 8) | bytes[i];
+    }
+    return value;
+}
+
+// The SQLite header of one of our hives: the magic text, a valid page size, at least one whole
+// page, and our application id. The id is written when the hive is made and never changes,
+// so the file's own header is authoritative even while newer pages sit in the journal.
+bool looksLikeHive(const std::array<unsigned char, 100>& header, off_t size)
+{
+    static constexpr char magic[] = "SQLite format 3";
+    if (std::memcmp(header.data(), magic, sizeof magic) != 0)
+    {
+        return false;
+    }
+    std::uint32_t pageSize = bigEndian(&header[16], 2);
+    pageSize = pageSize == 1 ? 65536 : pageSize;
+    const bool validPage = pageSize >= 512 && pageSize <= 65536 && (pageSize & (pageSize - 1)) == 0;
+    return validPage && size >= static_cast<off_t>(pageSize) &&
+           bigEndian(&header[68], 4) == registryDatabase::applicationId;
+}
+
 void removeTemporary(const std::string& temporary)
 {
     unlink(temporary.c_str());
@@ -157,9 +188,25 @@ void removeTemporary(const std::string& temporary)
     }
 }
 
+// Temporary hives left by creators that died before finishing. Only called under the folder
+// lock, which every creator holds until its temporary file is gone, so none is in use.
+void removeAbandonedTemporaries(const std::string& path)
+{
+    const std::filesystem::path hive(path);
+    const std::string prefix = hive.filename().string() + temporaryLabel;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(hive.parent_path(), ec))
+    {
+        if (entry.path().filename().string().starts_with(prefix))
+        {
+            std::filesystem::remove(entry.path(), ec);
+        }
+    }
+}
+
 } // namespace
 
-registryHiveFile::status registryHiveFile::inspect(const std::string& path)
+registryHiveFile::status registryHiveFile::identify(const std::string& path)
 {
     status result;
     struct stat info;
@@ -170,14 +217,31 @@ registryHiveFile::status registryHiveFile::inspect(const std::string& path)
     }
     result.device = info.st_dev;
     result.inode = info.st_ino;
-    if (!S_ISREG(info.st_mode))
+    result.what = S_ISREG(info.st_mode) ? status::regular : status::damaged;
+    return result;
+}
+
+registryHiveFile::status registryHiveFile::inspect(const std::string& path)
+{
+    status result = identify(path);
+    if (result.what != status::regular)
     {
-        result.what = status::notAFile;
+        return result;
     }
-    else
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
     {
-        result.what = faccessat(AT_FDCWD, path.c_str(), R_OK, AT_EACCESS) == 0 ? status::regular
-                                                                               : status::unreadable;
+        result.what = status::unreadable;
+        return result;
+    }
+    std::array<unsigned char, 100> header{};
+    const ssize_t got = pread(fd, header.data(), header.size(), 0);
+    struct stat info;
+    const off_t size = fstat(fd, &info) == 0 ? info.st_size : 0;
+    close(fd);
+    if (got != static_cast<ssize_t>(header.size()) || !looksLikeHive(header, size))
+    {
+        result.what = status::damaged;
     }
     return result;
 }
@@ -208,9 +272,8 @@ DWORD registryHiveFile::create(const std::string& path, const hiveLayout& layout
             return errorFromErrno(error);
         }
     }
-    // Our own process id names the temporary file, so a leftover one is ours to remove.
-    const std::string temporary = path + ".new-" + std::to_string(getpid());
-    removeTemporary(temporary);
+    removeAbandonedTemporaries(path);
+    const std::string temporary = path + temporaryLabel + std::to_string(getpid());
     const int fd =
         ::open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, layout.fileMode);
     if (fd < 0)
@@ -240,7 +303,7 @@ DWORD registryHiveFile::moveAside(const std::string& path, const status& damaged
     {
         return errorFromErrno(lock.error());
     }
-    if (!inspect(path).sameFile(damaged))
+    if (!identify(path).sameFile(damaged))
     {
         return ERROR_SUCCESS; // already replaced by another process
     }

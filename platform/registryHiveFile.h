@@ -22,7 +22,7 @@ public:
         {
             missing,
             regular,
-            notAFile,   // a directory or device in the hive's place: damage
+            damaged,    // a directory in its place, or a file whose header is not a hive's
             unreadable, // exists, but this user may not read it
         };
         kind what = missing;
@@ -31,11 +31,16 @@ public:
 
         bool sameFile(const status& other) const
         {
-            return what == other.what && device == other.device && inode == other.inode;
+            return (what == missing) == (other.what == missing) && device == other.device &&
+                   inode == other.inode;
         }
     };
 
+    // What is at `path`, the first bytes of a file included: SQLite never gets to see (and
+    // tidy away the journal of) a file that does not even start like one of our hives.
     static status inspect(const std::string& path);
+    // Which file is at `path` (missing or not, and its identity), without reading it.
+    static status identify(const std::string& path);
 
     // Makes the folders and a complete hive file at `path`, which becomes visible only once
     // whole. A file already there is kept. Leftover journal files without their hive are
