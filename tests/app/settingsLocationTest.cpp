@@ -37,12 +37,6 @@ private:
     DWORD m_baseline = 0;
 };
 
-TEST_F(settingsLocationTest, AccessMasksAreTheRegistrysReadAndReadWrite)
-{
-    EXPECT_EQ(settingsLocation::readAccess, 0x20019u);
-    EXPECT_EQ(settingsLocation::readWriteAccess, 0x2001Fu);
-}
-
 TEST_F(settingsLocationTest, ReadOnlyPassFailsOnAMissingKeyAndCreatesNothing)
 {
     settingsLocation location;
