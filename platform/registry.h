@@ -1,10 +1,27 @@
 #pragma once
 
 // The Windows registry on SQLite. Two hives, each one database file:
-//   HKEY_CURRENT_USER  $XDG_CONFIG_HOME (default ~/.config)/<hive file>, mode 0600
-//   HKEY_USERS         first entry of $XDG_CONFIG_DIRS (default /etc/xdg)/<hive file>, 0644
-// Results, access checks and error codes follow the Win32 functions of the same names;
-// where the POSIX form differs the implementation says so.
+//   HKEY_CURRENT_USER  $XDG_CONFIG_HOME (default ~/.config)/reZevavEvadurov/
+//                      HKEY_CURRENT_USER.hive, mode 0600; holds "Software" from the start
+//   HKEY_USERS         first entry of $XDG_CONFIG_DIRS (default /etc/xdg)/reZevavEvadurov/
+//                      HKEY_USERS.hive, mode 0644, journal files kept and readable by all;
+//                      holds ".DEFAULT" and ".DEFAULT\Software" from the start
+// The path is resolved from the environment each time a root is used. A read never makes a
+// file or folder (SQLite's own -wal/-shm files aside, while a hive is open); the first write
+// makes the hive. Every mutating call is one transaction, committed and visible to other
+// processes when it returns. Closing the last handle on a hive, and RegFlushKey, copy its
+// journal into the database file.
+//
+// Results, access checks and error codes follow the Win32 functions of the same names. Where
+// the POSIX form differs: there are no security descriptors, so write access to a key is
+// write access to its hive file (ERROR_ACCESS_DENIED otherwise, also when opening with write
+// rights); a damaged hive fails reads with ERROR_BADDB and is moved aside, not repaired, by
+// the first write that creates or sets something; key classes and volatile keys are not
+// supported; the 8-bit code page is UTF-8. Only HKEY_CURRENT_USER and HKEY_USERS exist;
+// other predefined keys answer ERROR_INVALID_HANDLE.
+//
+// Thread-safe: one process-wide lock serialises the calls. After fork the child starts with no
+// open handles; it should not use a hive its parent had open at the time of the fork.
 
 #include "platform/winTypes.h"
 
