@@ -176,3 +176,28 @@ INSTANTIATE_TEST_SUITE_P(Kinds, RegistryDamageTest,
                                            damage::directory));
 
 } // namespace
+
+namespace
+{
+
+// A hive of a later format is not damage: it is neither read nor moved, and writes fail too.
+TEST(RegistryLaterFormatTest, IsLeftAloneAndRefused)
+{
+    const fs::path hive = userHive(testsupport::sandboxConfigHome());
+    ASSERT_EQ(runInChild([] { return setDword(HKEY_CURRENT_USER, u"x", 1) == 0 ? 0 : 1; }), 0);
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(hive.c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, "PRAGMA user_version = 2", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+
+    DWORD value = 0;
+    EXPECT_EQ(queryDword(HKEY_CURRENT_USER, u"x", value), ERROR_CANTREAD);
+    EXPECT_EQ(setDword(HKEY_CURRENT_USER, u"x", 2), ERROR_CANTREAD);
+    EXPECT_TRUE(fs::exists(hive));
+    for (const std::string& name : filesBelow(hive.parent_path()))
+    {
+        EXPECT_EQ(name.find(".damaged-"), std::string::npos) << name;
+    }
+}
+
+} // namespace
