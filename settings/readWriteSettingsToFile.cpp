@@ -192,7 +192,7 @@ int readWriteSettingsToFile::put(std::u16string_view key, settingsEntry&& entry)
         }
         else
         {
-            m_entries.emplace(std::u16string(key), std::move(entry));
+            m_entries.emplace(key, std::move(entry));
         }
         return 1;
     }
@@ -413,9 +413,8 @@ int readWriteSettingsToFile::writeTextA(const WCHAR*, const char* name, const ch
     }
     try
     {
-        std::u16string wideName = widenSigned(name);
-        const std::u16string key = wideName;
-        return put(key, settingsEntry::text(std::move(wideName), widenSigned(text)));
+        const std::u16string wideName = widenSigned(name);
+        return put(wideName, settingsEntry::text(wideName, widenSigned(text)));
     }
     catch (const std::bad_alloc&)
     {

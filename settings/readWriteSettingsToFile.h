@@ -26,6 +26,7 @@
 #include "settings/settingsFileFormat.h"
 
 #include <cstdint>
+#include <memory_resource>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -136,6 +137,8 @@ private:
     // Removes "[prefix]<stem><n>" for every n below `count`. 0 only when memory runs out.
     int removeItems(const WCHAR* prefix, const WCHAR* stem, unsigned int count);
 
-    settingsEntryMap m_entries;
+    // Declared before the entries, which allocate from it and must go first.
+    std::pmr::unsynchronized_pool_resource m_pool;
+    settingsEntryMap m_entries{&m_pool};
     std::optional<std::u16string> m_fileName;
 };

@@ -3,19 +3,20 @@
 // settingsEntry: one value of the file-backed settings store: its name, a type tag, and the
 // value's bytes. Numbers (tag 4) hold their bytes in memory order with the writer's width
 // (1, 2, 4 or 8); texts (tag 1) hold UTF-16 code units and one zero code unit. A loaded file
-// may hold any tag and any non-zero size, which the entry keeps as it found them.
+// may hold any tag and any data size, which the entry keeps as it found them.
 //
-// Ownership: the entry owns copies of its name and data. Pointers it hands out stay valid until the
-// entry is next assigned or destroyed. Copying and assignment may throw std::bad_alloc. Not
-// thread-safe.
+// Ownership: the entry owns copies of its name and data, in one block. Views and pointers it
+// hands out stay valid until the entry is assigned to or destroyed. Construction throws
+// std::bad_alloc when memory runs out or the name or data is too large for the file format.
+// Movable, not copyable. Not thread-safe.
 
 #include "platform/winTypes.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 class settingsEntry
 {
@@ -23,20 +24,18 @@ public:
     static constexpr std::int32_t textTag = 1;
     static constexpr std::int32_t numberTag = 4;
 
-    settingsEntry(std::u16string name, std::int32_t typeTag, std::vector<BYTE> data)
-        : m_name(std::move(name)), m_typeTag(typeTag), m_data(std::move(data))
-    {
-    }
+    settingsEntry(std::u16string_view name, std::int32_t typeTag, const BYTE* data,
+                  std::size_t dataSize);
 
     // A number entry of `width` bytes copied from `value`.
-    static settingsEntry number(std::u16string name, const void* value, std::size_t width);
+    static settingsEntry number(std::u16string_view name, const void* value, std::size_t width);
     // A text entry holding `text` and a zero code unit; `text` may contain zeros.
-    static settingsEntry text(std::u16string name, std::u16string_view text);
+    static settingsEntry text(std::u16string_view name, std::u16string_view text);
 
-    const std::u16string& name() const { return m_name; }
+    std::u16string_view name() const { return {m_block.get(), m_nameLength}; }
     std::int32_t typeTag() const { return m_typeTag; }
-    DWORD dataSize() const { return static_cast<DWORD>(m_data.size()); }
-    const BYTE* data() const { return m_data.data(); }
+    DWORD dataSize() const { return m_dataSize; }
+    const BYTE* data() const { return reinterpret_cast<const BYTE*>(m_block.get() + m_nameLength); }
 
     // Copies the bytes into `value` when the entry is a number of exactly `width` bytes;
     // otherwise returns false and leaves `value` untouched.
@@ -52,7 +51,13 @@ public:
     int compare(const settingsEntry& other) const;
 
 private:
-    std::u16string m_name;
+    // An entry with room for the name (copied) and `dataSize` data bytes (left to the caller).
+    settingsEntry(std::u16string_view name, std::int32_t typeTag, std::size_t dataSize);
+    BYTE* mutableData() { return reinterpret_cast<BYTE*>(m_block.get() + m_nameLength); }
+
+    // The name's code units, then the data bytes; one allocation per entry.
+    std::unique_ptr<char16_t[]> m_block;
+    std::uint32_t m_nameLength;
     std::int32_t m_typeTag;
-    std::vector<BYTE> m_data;
+    DWORD m_dataSize;
 };

@@ -5,7 +5,6 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
-#include <vector>
 
 namespace
 {
@@ -76,17 +75,23 @@ std::u16string nameFrom(const BYTE* bytes, std::uint32_t length)
     return name;
 }
 
-void store(settingsEntryMap& entries, std::u16string name, std::int32_t tag, const BYTE* data,
+void store(settingsEntryMap& entries, std::u16string_view name, std::int32_t tag, const BYTE* data,
            std::uint32_t size)
 {
-    settingsEntry entry(name, tag, std::vector<BYTE>(data, data + size));
+    settingsEntry entry(name, tag, data, size);
     // Saved files are sorted, so appending at the end is the common case and costs O(1).
-    if (entries.empty() || entries.rbegin()->first < name)
+    if (entries.empty() || settingsNameOrder()(entries.rbegin()->first, name))
     {
-        entries.emplace_hint(entries.end(), std::move(name), std::move(entry));
+        entries.emplace_hint(entries.end(), name, std::move(entry));
         return;
     }
-    entries.insert_or_assign(std::move(name), std::move(entry));
+    const auto found = entries.find(name);
+    if (found != entries.end())
+    {
+        found->second = std::move(entry);
+        return;
+    }
+    entries.emplace(name, std::move(entry));
 }
 
 } // namespace
@@ -134,16 +139,28 @@ bool parse(const BYTE* data, std::size_t size, settingsEntryMap& entries)
     return true;
 }
 
+std::uint64_t imageSize(const settingsEntryMap& entries)
+{
+    std::uint64_t size = 4;
+    for (const auto& [key, entry] : entries)
+    {
+        size += 4 + (entry.name().size() + 1) * sizeof(char16_t) + 4 + 4 + entry.dataSize();
+    }
+    return size;
+}
+
 bool serialize(const settingsEntryMap& entries, settingsFileImage& image)
 {
-    if (entries.size() > static_cast<std::size_t>(INT32_MAX) ||
+    const std::uint64_t size = image.size() + imageSize(entries);
+    if (entries.size() > static_cast<std::size_t>(INT32_MAX) || size > settingsFileImage::maxSize ||
+        !image.reserve(static_cast<std::size_t>(size)) ||
         !image.appendInt32(static_cast<std::int32_t>(entries.size())))
     {
         return false;
     }
     for (const auto& [key, entry] : entries)
     {
-        const std::u16string& name = entry.name();
+        const std::u16string_view name = entry.name();
         if (name.size() >= (UINT32_MAX - 2) / sizeof(char16_t))
         {
             return false;

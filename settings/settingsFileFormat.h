@@ -11,17 +11,21 @@
 
 #include "platform/winTypes.h"
 #include "settings/settingsEntry.h"
+#include "settings/settingsNameOrder.h"
 
 #include <cstddef>
-#include <functional>
+#include <cstdint>
 #include <map>
+#include <memory_resource>
 #include <string>
 
 class settingsFileImage;
 
-// The store's entries, keyed by name and ordered by UTF-16 code units compared as unsigned
-// numbers (a name that begins another comes first). Lookups are exact and case-sensitive.
-using settingsEntryMap = std::map<std::u16string, settingsEntry, std::less<>>;
+// The store's entries, keyed by name in settingsNameOrder. Lookups are exact and
+// case-sensitive.
+// Nodes and keys come from the map's memory resource, so that a store can keep them close
+// together and walk them in name order without a cache miss per entry.
+using settingsEntryMap = std::pmr::map<std::pmr::u16string, settingsEntry, settingsNameOrder>;
 
 namespace settingsFileFormat
 {
@@ -34,9 +38,12 @@ namespace settingsFileFormat
 // `size` (plus the map insertions). May throw std::bad_alloc, leaving `entries` partly filled.
 bool parse(const BYTE* data, std::size_t size, settingsEntryMap& entries);
 
-// Appends the file image of `entries` to `image`. False when the image cannot grow, or the
-// entries do not fit the format (more than 2^31 - 1 entries, a name or data size beyond
-// 32 bits); the image is then incomplete.
+// Bytes of the file image of `entries`.
+std::uint64_t imageSize(const settingsEntryMap& entries);
+
+// Appends the file image of `entries` to `image`, reserving its whole size first. False when the
+// image cannot grow, or the entries do not fit the format (more than 2^31 - 1 entries, a name or
+// data size beyond 32 bits); the image is then incomplete.
 bool serialize(const settingsEntryMap& entries, settingsFileImage& image);
 
 } // namespace settingsFileFormat

@@ -15,6 +15,19 @@ settingsFileImage::~settingsFileImage()
     m_heap.release(m_block);
 }
 
+bool settingsFileImage::growTo(std::size_t capacity)
+{
+    void* const block =
+        m_block == nullptr ? m_heap.allocate(capacity) : m_heap.reallocate(m_block, capacity);
+    if (block == nullptr)
+    {
+        return false;
+    }
+    m_block = static_cast<BYTE*>(block);
+    m_capacity = capacity;
+    return true;
+}
+
 bool settingsFileImage::reserveFor(std::size_t count)
 {
     if (count > maxSize - m_size)
@@ -26,16 +39,21 @@ bool settingsFileImage::reserveFor(std::size_t count)
         return true;
     }
     const std::size_t shortfall = m_size + count - m_capacity;
-    const std::size_t grown = std::min(maxSize, m_capacity + std::max(growthStep, shortfall));
-    void* const block =
-        m_block == nullptr ? m_heap.allocate(grown) : m_heap.reallocate(m_block, grown);
-    if (block == nullptr)
+    return growTo(std::min(maxSize, m_capacity + std::max(growthStep, shortfall)));
+}
+
+bool settingsFileImage::reserve(std::size_t total)
+{
+    if (total > maxSize)
     {
         return false;
     }
-    m_block = static_cast<BYTE*>(block);
-    m_capacity = grown;
-    return true;
+    if (total <= m_capacity)
+    {
+        return true;
+    }
+    const std::size_t steps = (total - m_capacity + growthStep - 1) / growthStep;
+    return growTo(std::min(maxSize, m_capacity + steps * growthStep));
 }
 
 bool settingsFileImage::append(const void* bytes, std::size_t count)
@@ -65,7 +83,7 @@ bool settingsFileImage::appendInt32(std::int32_t value)
     return appendUInt32(static_cast<std::uint32_t>(value));
 }
 
-bool settingsFileImage::appendText(const std::u16string& text)
+bool settingsFileImage::appendText(std::u16string_view text)
 {
     if (text.size() > maxSize / sizeof(char16_t))
     {

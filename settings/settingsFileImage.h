@@ -2,7 +2,8 @@
 
 // settingsFileImage: the bytes of a settings file being built, in one block on a
 // settingsFileHeap. The block grows in steps of 10000 bytes, or by what an append needs when
-// that is more, and never beyond maxSize (the largest file a load accepts).
+// that is more, and never beyond maxSize (the largest file a load accepts); reserve takes
+// several steps at once.
 //
 // Ownership: the image owns its block and frees it on destruction; the heap must outlive the
 // image. data() stays valid until the next append. Not thread-safe.
@@ -11,7 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
+#include <string_view>
 
 class settingsFileHeap;
 
@@ -26,12 +27,16 @@ public:
     settingsFileImage(const settingsFileImage&) = delete;
     settingsFileImage& operator=(const settingsFileImage&) = delete;
 
+    // Makes room for `total` bytes in all, growing by as many whole steps as that takes in
+    // one reallocation, so that building a large image copies it at most once. False, with
+    // the image unchanged, when the heap refuses or `total` passes maxSize.
+    bool reserve(std::size_t total);
     // Appends `count` bytes. False, with the image unchanged, when the heap refuses or the
     // image would pass maxSize.
     bool append(const void* bytes, std::size_t count);
-    bool appendUInt32(std::uint32_t value);      // little-endian
-    bool appendInt32(std::int32_t value);        // little-endian, two's complement
-    bool appendText(const std::u16string& text); // UTF-16LE code units, no terminator
+    bool appendUInt32(std::uint32_t value);    // little-endian
+    bool appendInt32(std::int32_t value);      // little-endian, two's complement
+    bool appendText(std::u16string_view text); // UTF-16LE code units, no terminator
 
     const BYTE* data() const { return m_block; }
     std::size_t size() const { return m_size; }
@@ -39,6 +44,7 @@ public:
 
 private:
     bool reserveFor(std::size_t count);
+    bool growTo(std::size_t capacity);
 
     settingsFileHeap& m_heap;
     BYTE* m_block = nullptr;

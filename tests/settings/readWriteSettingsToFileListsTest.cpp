@@ -21,7 +21,7 @@ protected:
         std::vector<std::u16string> all;
         for (const auto& [name, entry] : m_store.entries())
         {
-            all.push_back(name);
+            all.emplace_back(name);
         }
         return all;
     }

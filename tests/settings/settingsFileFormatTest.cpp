@@ -36,7 +36,7 @@ std::vector<std::u16string> namesOf(const settingsEntryMap& entries)
     for (const auto& [key, entry] : entries)
     {
         EXPECT_EQ(key, entry.name());
-        names.push_back(key);
+        names.emplace_back(key);
     }
     return names;
 }
