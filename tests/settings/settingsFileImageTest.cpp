@@ -29,6 +29,19 @@ TEST(settingsFileImage, growsInStepsOf10000BytesOrByALargerFirstWrite)
     EXPECT_EQ(large.capacity(), 25000u);
 }
 
+TEST(settingsFileImage, reserveTakesWholeStepsAtOnceAndRefusesTheImpossible)
+{
+    settingsFileHeap heap;
+    settingsFileImage image(heap);
+    ASSERT_TRUE(image.reserve(25001));
+    EXPECT_EQ(image.capacity(), 30000u);
+    ASSERT_TRUE(image.reserve(100));
+    EXPECT_EQ(image.capacity(), 30000u) << "never shrinks";
+    EXPECT_FALSE(image.reserve(settingsFileImage::maxSize + 1));
+    EXPECT_EQ(image.capacity(), 30000u);
+    EXPECT_EQ(image.size(), 0u);
+}
+
 TEST(settingsFileImage, writesIntegersLittleEndianAndTextAsUtf16le)
 {
     settingsFileHeap heap;
