@@ -50,8 +50,8 @@ constexpr const char* statementText[] = {
     "UPDATE hiveKey SET written = ?2 WHERE id = ?1",
     "INSERT INTO hiveKey(parent, name, folded, written) VALUES(?1, ?2, ?3, ?4)",
     // An existing value keeps its row, and so its place in the creation order.
-    "INSERT INTO hiveValue(keyId, name, folded, type, data) VALUES(?1, ?2, ?3, ?4, ?5) "
-    "ON CONFLICT(keyId, folded) DO UPDATE SET type = excluded.type, data = excluded.data",
+    ("INSERT INTO hiveValue(keyId, name, folded, type, data) VALUES(?1, ?2, ?3, ?4, ?5) "
+     "ON CONFLICT(keyId, folded) DO UPDATE SET type = excluded.type, data = excluded.data"),
     "DELETE FROM hiveValue WHERE keyId = ?1 AND folded = ?2",
     "DELETE FROM hiveValue WHERE keyId = ?1",
     "DELETE FROM hiveKey WHERE id = ?1",
