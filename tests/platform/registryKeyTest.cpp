@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <optional>
 #include <sqlite3.h>
 #include <string>
 #include <sys/stat.h>
@@ -269,22 +270,9 @@ TEST_F(RegistryKeyTest, ClosingTheLastHandleCheckpointsTheJournal)
         "file:" + userHive(testsupport::sandboxConfigHome()).string() + "?immutable=1";
     const auto valuesInFile = [&uri]
     {
-        sqlite3* db = nullptr;
-        int count = -1;
-        if (sqlite3_open_v2(uri.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) ==
-            SQLITE_OK)
-        {
-            sqlite3_exec(
-                db, "SELECT count(*) FROM hiveValue",
-                [](void* out, int, char** row, char**)
-                {
-                    *static_cast<int*>(out) = std::atoi(row[0]);
-                    return 0;
-                },
-                &count, nullptr);
-        }
-        sqlite3_close(db);
-        return count;
+        const std::optional<std::string> count = firstAnswer(
+            uri, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, "SELECT count(*) FROM hiveValue");
+        return count ? std::atoi(count->c_str()) : -1;
     };
     EXPECT_EQ(valuesInFile(), 0) << "the write is still only in the journal";
     ASSERT_EQ(RegFlushKey(key), 0);

@@ -32,25 +32,6 @@ std::u16string numbered(const char16_t* stem, int a, int b)
            wideText::fromUnsigned(static_cast<unsigned>(b));
 }
 
-std::string integrityOf(const fs::path& path)
-{
-    sqlite3* db = nullptr;
-    std::string result = "cannot open";
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK)
-    {
-        sqlite3_exec(
-            db, "PRAGMA integrity_check",
-            [](void* out, int, char** row, char**)
-            {
-                *static_cast<std::string*>(out) = row[0];
-                return 0;
-            },
-            &result, nullptr);
-    }
-    sqlite3_close(db);
-    return result;
-}
-
 class RegistryReliabilityTest : public ::testing::Test
 {
 protected:
@@ -102,7 +83,7 @@ TEST_F(RegistryReliabilityTest, TwoProcessesWritingOneHiveLoseNothing)
     }
 
     const fs::path hive = userHive(testsupport::sandboxConfigHome());
-    EXPECT_EQ(integrityOf(hive), "ok");
+    EXPECT_EQ(integrityOf(hive, SQLITE_OPEN_READWRITE), "ok");
     HKEY key = nullptr;
     ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, productKey, 0, KEY_READ, &key), 0);
     for (int writer = 0; writer < 2; ++writer)
@@ -190,7 +171,7 @@ TEST_F(RegistryReliabilityTest, WriterKilledAtRandomPointsLosesNoAcknowledgedWri
         close(acks[0]);
         if (fs::exists(hive))
         {
-            ASSERT_EQ(integrityOf(hive), "ok") << "after round " << round;
+            ASSERT_EQ(integrityOf(hive, SQLITE_OPEN_READWRITE), "ok") << "after round " << round;
         }
     }
 

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <optional>
+#include <sqlite3.h>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -64,6 +66,38 @@ inline std::filesystem::path userHive(const std::filesystem::path& configHome)
 inline std::filesystem::path usersHive(const std::filesystem::path& configDir)
 {
     return configDir / "reZevavEvadurov" / "HKEY_USERS.hive";
+}
+
+// The first column of the first row that `sql` answers on the database at `path` (a file name,
+// or a URI when `flags` holds SQLITE_OPEN_URI); empty when it cannot be opened or gives no row.
+inline std::optional<std::string> firstAnswer(const std::string& path, int flags, const char* sql)
+{
+    sqlite3* db = nullptr;
+    std::optional<std::string> answer;
+    if (sqlite3_open_v2(path.c_str(), &db, flags, nullptr) == SQLITE_OK)
+    {
+        sqlite3_exec(
+            db, sql,
+            [](void* out, int, char** row, char**)
+            {
+                auto& first = *static_cast<std::optional<std::string>*>(out);
+                if (!first)
+                {
+                    first = row[0] != nullptr ? row[0] : "";
+                }
+                return 0;
+            },
+            &answer, nullptr);
+    }
+    sqlite3_close(db);
+    return answer;
+}
+
+// "ok" for a whole database. SQLITE_OPEN_READWRITE in `flags` lets SQLite first recover what a
+// killed writer left in the journal; read-only leaves every file as it is.
+inline std::string integrityOf(const std::filesystem::path& path, int flags)
+{
+    return firstAnswer(path.string(), flags, "PRAGMA integrity_check").value_or("cannot open");
 }
 
 } // namespace registryTest
