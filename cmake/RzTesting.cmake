@@ -17,8 +17,11 @@ function(rz_add_test_binary name)
         target_link_libraries(${name} PRIVATE ${ARG_LIBS} rz_testsupport)
     endif()
     set(env "QT_QPA_PLATFORM=offscreen" "LC_ALL=C.UTF-8")
+    # Parameterised suites name their cases with a name generator, so CTest takes the names as
+    # GoogleTest gives them rather than appending the printed parameter.
     gtest_discover_tests(${name}
         DISCOVERY_TIMEOUT 60
+        NO_PRETTY_VALUES
         PROPERTIES ENVIRONMENT "${env}" TIMEOUT 300
     )
 endfunction()

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <ostream>
 #include <sqlite3.h>
 #include <string>
 
@@ -23,6 +24,27 @@ enum class damage
     emptyFile,
     directory,
 };
+
+// Names the kind in test names and failure messages.
+void PrintTo(damage kind, std::ostream* out)
+{
+    switch (kind)
+    {
+    case damage::garbage:
+        *out << "garbage";
+        return;
+    case damage::truncated:
+        *out << "truncated";
+        return;
+    case damage::emptyFile:
+        *out << "emptyFile";
+        return;
+    case damage::directory:
+        *out << "directory";
+        return;
+    }
+    *out << "damage" << static_cast<int>(kind);
+}
 
 std::string contentOf(const fs::path& path)
 {
@@ -154,7 +176,8 @@ TEST_P(RegistryDamageTest, ReadsFailAndTheFirstWriteMovesTheHiveAsideAndStartsAf
 
 INSTANTIATE_TEST_SUITE_P(Kinds, RegistryDamageTest,
                          ::testing::Values(damage::garbage, damage::truncated, damage::emptyFile,
-                                           damage::directory));
+                                           damage::directory),
+                         ::testing::PrintToStringParamName());
 
 } // namespace
 
