@@ -5,6 +5,7 @@
 #include "support/logFile.h"
 #include "support/stubString.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <string>
@@ -23,37 +24,93 @@ const BYTE* bytesOf(const void* data)
     return static_cast<const BYTE*>(data);
 }
 
-// Length of stored wide text: up to the first NUL or the last whole code unit of `bytes`,
-// and never beyond the `capacity` bytes the query was given.
-std::size_t wideTextLength(const WCHAR* text, DWORD bytes, DWORD capacity)
+// Length of stored text: up to the first NUL or the last whole code unit of `bytes`, and never
+// beyond the `capacity` bytes the query was given.
+template <class Char> std::size_t textLength(const Char* text, DWORD bytes, DWORD capacity)
 {
-    const std::size_t units = (bytes < capacity ? bytes : capacity) / sizeof(WCHAR);
-    std::size_t n = 0;
-    while (n < units && text[n] != 0)
+    const std::size_t units = (bytes < capacity ? bytes : capacity) / sizeof(Char);
+    return static_cast<std::size_t>(std::find(text, text + units, Char{0}) - text);
+}
+
+template <class Char>
+void assignText(stubString& value, const Char* text, DWORD bytes, DWORD capacity)
+{
+    value = std::basic_string<Char>(text, textLength(text, bytes, capacity)).c_str();
+}
+
+// RegQueryValueExW or RegQueryValueExA, whichever takes names of `Name`.
+template <class Name>
+using queryFunction = LSTATUS (*)(HKEY, const Name*, LPDWORD, LPDWORD, LPBYTE, LPDWORD);
+
+// A string read: first into Windows' own buffer, and once more into one of the size the value
+// asks for when that is too small. 0 when memory for that runs out.
+template <class Char, class Name>
+int readStoredString(queryFunction<Name> query, HKEY key, const Name* name, stubString& value)
+{
+    // One unit beyond what the query may fill, so text stored without its NUL still ends.
+    Char buffer[kStringChars + 1];
+    constexpr DWORD capacity = kStringChars * sizeof(Char);
+    DWORD size = capacity;
+    LSTATUS result = query(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size);
+    if (result == ERROR_SUCCESS)
     {
-        ++n;
+        assignText(value, buffer, size, capacity);
+        return 1;
     }
-    return n;
-}
-
-std::size_t narrowTextLength(const char* text, DWORD bytes, DWORD capacity)
-{
-    if (bytes > capacity)
+    if (result != ERROR_MORE_DATA)
     {
-        bytes = capacity;
+        return 0;
     }
-    const void* const nul = std::memchr(text, 0, bytes);
-    return nul != nullptr ? static_cast<std::size_t>(static_cast<const char*>(nul) - text) : bytes;
+    try
+    {
+        // Rounded up to whole code units: an odd stored size must not be read past.
+        std::vector<Char> large(size / sizeof(Char) + 1);
+        const DWORD largeCapacity = size;
+        result = query(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(large.data()), &size);
+        if (result != ERROR_SUCCESS)
+        {
+            return 0;
+        }
+        assignText(value, large.data(), size, largeCapacity);
+        return 1;
+    }
+    catch (const std::bad_alloc&)
+    {
+        return 0;
+    }
 }
 
-void assignWide(stubString& value, const WCHAR* text, DWORD bytes, DWORD capacity)
+// A read into the caller's array of `size` (at least 1) characters, which then holds the text
+// and its NUL, or an empty text when the read fails.
+template <class Char, class Name>
+int readStoredText(queryFunction<Name> query, HKEY key, const Name* name, Char* buffer, int size)
 {
-    value = std::u16string(text, wideTextLength(text, bytes, capacity)).c_str();
+    const DWORD capacity = static_cast<DWORD>(size) * sizeof(Char);
+    DWORD bytes = capacity;
+    if (query(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &bytes) ==
+        ERROR_SUCCESS)
+    {
+        const std::size_t length = textLength(buffer, bytes, capacity);
+        // Text that fills the whole array without a NUL has no room for one: not read.
+        if (length < static_cast<std::size_t>(size))
+        {
+            buffer[length] = 0;
+            return 1;
+        }
+    }
+    buffer[0] = 0;
+    return 0;
 }
 
-void assignNarrow(stubString& value, const char* text, DWORD bytes, DWORD capacity)
+// Reports a write's result to the diagnostic log, when the caller named one, and answers it.
+template <class Name>
+int reportWrite(const WCHAR* logFileName, LSTATUS result, const char* context, const Name* name)
 {
-    value = std::string(text, narrowTextLength(text, bytes, capacity)).c_str();
+    if (logFileName != nullptr)
+    {
+        writeSystemErrorToLogFile(logFileName, static_cast<DWORD>(result), context, name);
+    }
+    return result == ERROR_SUCCESS ? 1 : 0;
 }
 } // namespace
 
@@ -84,12 +141,8 @@ int readWriteSettingsToRegistry::writeFixed(const WCHAR* logFileName, const WCHA
         return 0;
     }
     const lastErrorPreserver preserveLastError;
-    const LSTATUS result = RegSetValueExW(key, name, 0, type, bytesOf(data), size);
-    if (logFileName != nullptr)
-    {
-        writeSystemErrorToLogFile(logFileName, static_cast<DWORD>(result), context, name);
-    }
-    return result == ERROR_SUCCESS ? 1 : 0;
+    return reportWrite(logFileName, RegSetValueExW(key, name, 0, type, bytesOf(data), size),
+                       context, name);
 }
 
 int readWriteSettingsToRegistry::readWord(const WCHAR* name, WORD& value)
@@ -104,39 +157,7 @@ int readWriteSettingsToRegistry::readString(const WCHAR* name, stubString& value
         return 0;
     }
     const lastErrorPreserver preserveLastError;
-    // One unit beyond what the query may fill, so text stored without its NUL still ends.
-    WCHAR buffer[kStringChars + 1];
-    constexpr DWORD capacity = kStringChars * sizeof(WCHAR);
-    DWORD size = capacity;
-    LSTATUS result =
-        RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size);
-    if (result == ERROR_SUCCESS)
-    {
-        assignWide(value, buffer, size, capacity);
-        return 1;
-    }
-    if (result != ERROR_MORE_DATA)
-    {
-        return 0;
-    }
-    try
-    {
-        // Rounded up to whole code units: an odd stored size must not be read past.
-        std::vector<WCHAR> large(size / sizeof(WCHAR) + 1);
-        const DWORD largeCapacity = size;
-        result = RegQueryValueExW(key, name, nullptr, nullptr,
-                                  reinterpret_cast<BYTE*>(large.data()), &size);
-        if (result != ERROR_SUCCESS)
-        {
-            return 0;
-        }
-        assignWide(value, large.data(), size, largeCapacity);
-        return 1;
-    }
-    catch (const std::bad_alloc&)
-    {
-        return 0;
-    }
+    return readStoredString<WCHAR>(RegQueryValueExW, key, name, value);
 }
 
 int readWriteSettingsToRegistry::readStringA(const char* name, stubString& value)
@@ -146,36 +167,7 @@ int readWriteSettingsToRegistry::readStringA(const char* name, stubString& value
         return 0;
     }
     const lastErrorPreserver preserveLastError;
-    char buffer[kStringChars];
-    DWORD size = kStringChars;
-    LSTATUS result =
-        RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size);
-    if (result == ERROR_SUCCESS)
-    {
-        assignNarrow(value, buffer, size, kStringChars);
-        return 1;
-    }
-    if (result != ERROR_MORE_DATA)
-    {
-        return 0;
-    }
-    try
-    {
-        std::vector<char> large(size);
-        const DWORD largeCapacity = size;
-        result = RegQueryValueExA(key, name, nullptr, nullptr,
-                                  reinterpret_cast<BYTE*>(large.data()), &size);
-        if (result != ERROR_SUCCESS)
-        {
-            return 0;
-        }
-        assignNarrow(value, large.data(), size, largeCapacity);
-        return 1;
-    }
-    catch (const std::bad_alloc&)
-    {
-        return 0;
-    }
+    return readStoredString<char>(RegQueryValueExA, key, name, value);
 }
 
 int readWriteSettingsToRegistry::readUInt64(const WCHAR* name, ULONGLONG& value)
@@ -230,20 +222,7 @@ int readWriteSettingsToRegistry::readTextA(const char* name, char* buffer, int s
         return 0;
     }
     const lastErrorPreserver preserveLastError;
-    DWORD bytes = static_cast<DWORD>(size);
-    if (RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &bytes) ==
-        ERROR_SUCCESS)
-    {
-        const std::size_t length = narrowTextLength(buffer, bytes, static_cast<DWORD>(size));
-        // Text that fills the whole array without a NUL has no room for one: not read.
-        if (length < static_cast<std::size_t>(size))
-        {
-            buffer[length] = 0;
-            return 1;
-        }
-    }
-    buffer[0] = 0;
-    return 0;
+    return readStoredText(RegQueryValueExA, key, name, buffer, size);
 }
 
 int readWriteSettingsToRegistry::readText(const WCHAR* name, WCHAR* buffer, int size)
@@ -253,20 +232,7 @@ int readWriteSettingsToRegistry::readText(const WCHAR* name, WCHAR* buffer, int 
         return 0;
     }
     const lastErrorPreserver preserveLastError;
-    const DWORD capacity = static_cast<DWORD>(size) * sizeof(WCHAR);
-    DWORD bytes = capacity;
-    if (RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &bytes) ==
-        ERROR_SUCCESS)
-    {
-        const std::size_t length = wideTextLength(buffer, bytes, capacity);
-        if (length < static_cast<std::size_t>(size))
-        {
-            buffer[length] = 0;
-            return 1;
-        }
-    }
-    buffer[0] = 0;
-    return 0;
+    return readStoredText(RegQueryValueExW, key, name, buffer, size);
 }
 
 int readWriteSettingsToRegistry::readTime(const WCHAR* name, time_t& value)
@@ -291,13 +257,9 @@ int readWriteSettingsToRegistry::writeStringA(const WCHAR* logFileName, const ch
     const lastErrorPreserver preserveLastError;
     const stubString wideName(name);
     const DWORD size = static_cast<DWORD>((value.str().size() + 1) * sizeof(WCHAR));
-    const LSTATUS result = RegSetValueExW(key, wideName, 0, REG_SZ, bytesOf(value.c_str()), size);
-    if (logFileName != nullptr)
-    {
-        writeSystemErrorToLogFile(logFileName, static_cast<DWORD>(result), "setting string value",
-                                  name);
-    }
-    return result == ERROR_SUCCESS ? 1 : 0;
+    return reportWrite(logFileName,
+                       RegSetValueExW(key, wideName, 0, REG_SZ, bytesOf(value.c_str()), size),
+                       "setting string value", name);
 }
 
 int readWriteSettingsToRegistry::writeTextA(const WCHAR* logFileName, const char* name,
@@ -309,13 +271,8 @@ int readWriteSettingsToRegistry::writeTextA(const WCHAR* logFileName, const char
     }
     const lastErrorPreserver preserveLastError;
     const DWORD size = text != nullptr ? static_cast<DWORD>(std::strlen(text) + 1) : 0;
-    const LSTATUS result = RegSetValueExA(key, name, 0, REG_SZ, bytesOf(text), size);
-    if (logFileName != nullptr)
-    {
-        writeSystemErrorToLogFile(logFileName, static_cast<DWORD>(result), "setting string value",
-                                  name);
-    }
-    return result == ERROR_SUCCESS ? 1 : 0;
+    return reportWrite(logFileName, RegSetValueExA(key, name, 0, REG_SZ, bytesOf(text), size),
+                       "setting string value", name);
 }
 
 int readWriteSettingsToRegistry::writeUInt64(const WCHAR* logFileName, const WCHAR* name,
@@ -392,12 +349,7 @@ int readWriteSettingsToRegistry::writeText(const WCHAR* logFileName, const WCHAR
             return 0;
         }
         const lastErrorPreserver preserveLastError;
-        if (logFileName != nullptr)
-        {
-            writeSystemErrorToLogFile(logFileName, ERROR_INVALID_PARAMETER, "setting string value",
-                                      name);
-        }
-        return 0;
+        return reportWrite(logFileName, ERROR_INVALID_PARAMETER, "setting string value", name);
     }
     const DWORD size = static_cast<DWORD>(length) * sizeof(WCHAR);
     return writeFixed(logFileName, name, REG_SZ, text, size, "setting string value");
