@@ -76,6 +76,32 @@ void report(const WCHAR* logFileName, LSTATUS result, const char* context, const
         writeSystemErrorToLogFile(logFileName, static_cast<DWORD>(result), context, name);
     }
 }
+
+// Calls visit(name, type, dataBytes) for every value of `key` in order, the name
+// ended within its buffer. A value whose name or data does not fit the buffers is passed over.
+template <DWORD NameChars, DWORD DataBytes, class Visit> void forEachValue(HKEY key, Visit visit)
+{
+    WCHAR name[NameChars];
+    BYTE data[DataBytes];
+    for (DWORD index = 0;; ++index)
+    {
+        DWORD nameChars = NameChars;
+        DWORD dataBytes = DataBytes;
+        DWORD type = REG_NONE;
+        const LSTATUS result =
+            RegEnumValueW(key, index, name, &nameChars, nullptr, &type, data, &dataBytes);
+        if (result == ERROR_MORE_DATA)
+        {
+            continue;
+        }
+        if (result != ERROR_SUCCESS)
+        {
+            break;
+        }
+        name[nameChars < NameChars ? nameChars : NameChars - 1] = 0;
+        visit(name, type, dataBytes);
+    }
+}
 } // namespace
 
 int readWriteSettingsToRegistry::getValueNames(const WCHAR* prefix, settingsNameSet& names)
@@ -90,29 +116,15 @@ int readWriteSettingsToRegistry::getValueNames(const WCHAR* prefix, settingsName
     }
     const lastErrorPreserver preserveLastError;
     const std::size_t prefixLength = wideText::length(prefix);
-    WCHAR name[listNameChars];
-    BYTE data[listDataBytes];
-    for (DWORD index = 0;; ++index)
-    {
-        DWORD nameChars = listNameChars;
-        DWORD dataBytes = listDataBytes;
-        DWORD type = REG_NONE;
-        const LSTATUS result =
-            RegEnumValueW(key, index, name, &nameChars, nullptr, &type, data, &dataBytes);
-        if (result == ERROR_MORE_DATA)
+    forEachValue<listNameChars, listDataBytes>(
+        key,
+        [&](const WCHAR* name, DWORD, DWORD)
         {
-            continue;
-        }
-        if (result != ERROR_SUCCESS)
-        {
-            break;
-        }
-        name[nameChars < listNameChars ? nameChars : listNameChars - 1] = 0;
-        if (wideText::compareN(name, prefix, prefixLength) == 0)
-        {
-            names[name] = name;
-        }
-    }
+            if (wideText::compareN(name, prefix, prefixLength) == 0)
+            {
+                names[name] = name;
+            }
+        });
     return 1;
 }
 
@@ -188,6 +200,11 @@ int readWriteSettingsToRegistry::writeIntegerArray(const WCHAR* logFileName,
 void readWriteSettingsToRegistry::deleteItems(const WCHAR* prefix, const WCHAR* stem,
                                               unsigned int count)
 {
+    if (key == nullptr)
+    {
+        return;
+    }
+    const lastErrorPreserver preserveLastError;
     WCHAR name[kItemNameChars];
     for (unsigned int n = 0; n < count; ++n)
     {
@@ -276,31 +293,19 @@ int readWriteSettingsToRegistry::writeStringArray(const WCHAR* logFileName,
 
 int readWriteSettingsToRegistry::deleteStringArray(const WCHAR* prefix, unsigned int count)
 {
-    if (key != nullptr)
-    {
-        const lastErrorPreserver preserveLastError;
-        deleteItems(prefix, stringStem, count);
-    }
+    deleteItems(prefix, stringStem, count);
     return 1;
 }
 
 int readWriteSettingsToRegistry::deletePairNames(const WCHAR* prefix, unsigned int count)
 {
-    if (key != nullptr)
-    {
-        const lastErrorPreserver preserveLastError;
-        deleteItems(prefix, pairNameStem, count);
-    }
+    deleteItems(prefix, pairNameStem, count);
     return 1;
 }
 
 int readWriteSettingsToRegistry::deletePairValues(const WCHAR* prefix, unsigned int count)
 {
-    if (key != nullptr)
-    {
-        const lastErrorPreserver preserveLastError;
-        deleteItems(prefix, integerStem, count);
-    }
+    deleteItems(prefix, integerStem, count);
     return 1;
 }
 
@@ -310,29 +315,16 @@ DWORD readWriteSettingsToRegistry::countValuesForPairs()
     {
         return 0;
     }
-    WCHAR name[kCountNameChars];
-    BYTE data[kCountDataBytes];
     DWORD counted = 0;
-    for (DWORD index = 0;; ++index)
-    {
-        DWORD nameChars = kCountNameChars;
-        DWORD dataBytes = kCountDataBytes;
-        DWORD type = REG_NONE;
-        const LSTATUS result =
-            RegEnumValueW(key, index, name, &nameChars, nullptr, &type, data, &dataBytes);
-        if (result == ERROR_MORE_DATA)
+    forEachValue<kCountNameChars, kCountDataBytes>(
+        key,
+        [&counted](const WCHAR*, DWORD type, DWORD dataBytes)
         {
-            continue;
-        }
-        if (result != ERROR_SUCCESS)
-        {
-            break;
-        }
-        if ((type == REG_DWORD && dataBytes == sizeof(DWORD)) || type == REG_SZ)
-        {
-            ++counted;
-        }
-    }
+            if ((type == REG_DWORD && dataBytes == sizeof(DWORD)) || type == REG_SZ)
+            {
+                ++counted;
+            }
+        });
     return counted;
 }
 
