@@ -35,6 +35,19 @@ bool textFits(std::size_t characters)
     return characters < (UINT32_MAX - 2) / sizeof(char16_t);
 }
 
+// The store's operations answer 0 when memory runs out; they never throw.
+template <class Body> int failOnNoMemory(Body body)
+{
+    try
+    {
+        return body();
+    }
+    catch (const std::bad_alloc&)
+    {
+        return 0;
+    }
+}
+
 } // namespace
 
 readWriteSettingsToFile::~readWriteSettingsToFile()
@@ -57,31 +70,29 @@ int readWriteSettingsToFile::loadFile(const WCHAR* path)
     {
         return 0;
     }
-    try
-    {
-        // The heap is sized once the file's size is known; destroying it frees the buffer.
-        std::optional<settingsFileHeap> heap;
-        BYTE* buffer = nullptr;
-        const wholeFile::bufferSource source = [&heap, &buffer](std::size_t size) -> void*
+    const int loaded = failOnNoMemory(
+        [&]
         {
-            heap.emplace(settingsFileHeap::initialSizeForLoad(size));
-            buffer = static_cast<BYTE*>(heap->allocate(size));
-            return buffer;
-        };
-        std::size_t size = 0;
-        if (wholeFile::readWholeFile(path, source, size) != ERROR_SUCCESS ||
-            !settingsFileFormat::parse(buffer, size, m_entries))
-        {
-            m_entries.clear();
-            return 0;
-        }
-        return 1;
-    }
-    catch (const std::bad_alloc&)
+            // The heap is sized once the file's size is known; destroying it frees the buffer.
+            std::optional<settingsFileHeap> heap;
+            BYTE* buffer = nullptr;
+            const wholeFile::bufferSource source = [&heap, &buffer](std::size_t size) -> void*
+            {
+                heap.emplace(settingsFileHeap::initialSizeForLoad(size));
+                buffer = static_cast<BYTE*>(heap->allocate(size));
+                return buffer;
+            };
+            std::size_t size = 0;
+            return wholeFile::readWholeFile(path, source, size) == ERROR_SUCCESS &&
+                           settingsFileFormat::parse(buffer, size, m_entries)
+                       ? 1
+                       : 0;
+        });
+    if (loaded == 0)
     {
         m_entries.clear();
-        return 0;
     }
+    return loaded;
 }
 
 int readWriteSettingsToFile::saveFile(const WCHAR* path) const
@@ -91,24 +102,22 @@ int readWriteSettingsToFile::saveFile(const WCHAR* path) const
     {
         return 0;
     }
-    try
-    {
-        settingsFileHeap heap;
-        if (!heap.isValid())
+    return failOnNoMemory(
+        [&]
         {
-            return 0;
-        }
-        settingsFileImage image(heap);
-        if (!settingsFileFormat::serialize(m_entries, image))
-        {
-            return 0;
-        }
-        return wholeFile::replaceFile(path, image.data(), image.size()) == ERROR_SUCCESS ? 1 : 0;
-    }
-    catch (const std::bad_alloc&)
-    {
-        return 0;
-    }
+            settingsFileHeap heap;
+            if (!heap.isValid())
+            {
+                return 0;
+            }
+            settingsFileImage image(heap);
+            if (!settingsFileFormat::serialize(m_entries, image))
+            {
+                return 0;
+            }
+            return wholeFile::replaceFile(path, image.data(), image.size()) == ERROR_SUCCESS ? 1
+                                                                                             : 0;
+        });
 }
 
 int readWriteSettingsToFile::compare(const readWriteSettingsToFile& other) const
@@ -137,22 +146,19 @@ int readWriteSettingsToFile::compare(const readWriteSettingsToFile& other) const
 
 int readWriteSettingsToFile::setFileName(const WCHAR* path)
 {
-    try
-    {
-        if (path == nullptr)
+    return failOnNoMemory(
+        [&]
         {
-            m_fileName.reset();
-        }
-        else
-        {
-            m_fileName = std::u16string(path);
-        }
-        return 1;
-    }
-    catch (const std::bad_alloc&)
-    {
-        return 0;
-    }
+            if (path == nullptr)
+            {
+                m_fileName.reset();
+            }
+            else
+            {
+                m_fileName = std::u16string(path);
+            }
+            return 1;
+        });
 }
 
 int readWriteSettingsToFile::save()
@@ -183,23 +189,20 @@ int readWriteSettingsToFile::readNumber(const WCHAR* name, void* value, std::siz
 
 int readWriteSettingsToFile::put(std::u16string_view key, settingsEntry&& entry)
 {
-    try
-    {
-        const auto found = m_entries.find(key);
-        if (found != m_entries.end())
+    return failOnNoMemory(
+        [&]
         {
-            found->second = std::move(entry);
-        }
-        else
-        {
-            m_entries.emplace(key, std::move(entry));
-        }
-        return 1;
-    }
-    catch (const std::bad_alloc&)
-    {
-        return 0;
-    }
+            const auto found = m_entries.find(key);
+            if (found != m_entries.end())
+            {
+                found->second = std::move(entry);
+            }
+            else
+            {
+                m_entries.emplace(key, std::move(entry));
+            }
+            return 1;
+        });
 }
 
 int readWriteSettingsToFile::writeNumber(const WCHAR* name, const void* value, std::size_t width)
@@ -208,14 +211,7 @@ int readWriteSettingsToFile::writeNumber(const WCHAR* name, const void* value, s
     {
         return 0;
     }
-    try
-    {
-        return put(name, settingsEntry::number(name, value, width));
-    }
-    catch (const std::bad_alloc&)
-    {
-        return 0;
-    }
+    return failOnNoMemory([&] { return put(name, settingsEntry::number(name, value, width)); });
 }
 
 int readWriteSettingsToFile::readWord(const WCHAR* name, WORD& value)
@@ -230,16 +226,13 @@ int readWriteSettingsToFile::readString(const WCHAR* name, stubString& value)
     {
         return 0;
     }
-    try
-    {
-        stubString text(entry->textValue().c_str());
-        value = std::move(text);
-        return 1;
-    }
-    catch (const std::bad_alloc&)
-    {
-        return 0;
-    }
+    return failOnNoMemory(
+        [&]
+        {
+            stubString text(entry->textValue().c_str());
+            value = std::move(text);
+            return 1;
+        });
 }
 
 int readWriteSettingsToFile::readStringA(const char* name, stubString& value)
@@ -248,15 +241,12 @@ int readWriteSettingsToFile::readStringA(const char* name, stubString& value)
     {
         return 0;
     }
-    try
-    {
-        const stubString wideName(name);
-        return readString(wideName.c_str(), value);
-    }
-    catch (const std::bad_alloc&)
-    {
-        return 0;
-    }
+    return failOnNoMemory(
+        [&]
+        {
+            const stubString wideName(name);
+            return readString(wideName.c_str(), value);
+        });
 }
 
 int readWriteSettingsToFile::readUInt64(const WCHAR* name, ULONGLONG& value)
@@ -310,31 +300,28 @@ int readWriteSettingsToFile::readTextA(const char* name, char* buffer, int size)
     {
         return 0;
     }
-    try
-    {
-        const settingsEntry* const entry = find(widenSigned(name));
-        if (entry == nullptr || entry->typeTag() != settingsEntry::textTag)
+    return failOnNoMemory(
+        [&]
         {
-            return 0;
-        }
-        const std::u16string text = entry->textValue();
-        if (size < 1 || text.size() >= static_cast<std::size_t>(size))
-        {
-            if (size >= 1)
+            const settingsEntry* const entry = find(widenSigned(name));
+            if (entry == nullptr || entry->typeTag() != settingsEntry::textTag)
             {
-                buffer[0] = 0;
+                return 0;
             }
-            return 0;
-        }
-        std::transform(text.begin(), text.end(), buffer,
-                       [](char16_t unit) { return static_cast<char>(unit & 0xFF); });
-        buffer[text.size()] = 0;
-        return 1;
-    }
-    catch (const std::bad_alloc&)
-    {
-        return 0;
-    }
+            const std::u16string text = entry->textValue();
+            if (size < 1 || text.size() >= static_cast<std::size_t>(size))
+            {
+                if (size >= 1)
+                {
+                    buffer[0] = 0;
+                }
+                return 0;
+            }
+            std::transform(text.begin(), text.end(), buffer,
+                           [](char16_t unit) { return static_cast<char>(unit & 0xFF); });
+            buffer[text.size()] = 0;
+            return 1;
+        });
 }
 
 int readWriteSettingsToFile::readText(const WCHAR* name, WCHAR* buffer, int size)
@@ -352,19 +339,16 @@ int readWriteSettingsToFile::readText(const WCHAR* name, WCHAR* buffer, int size
     {
         return 1;
     }
-    try
-    {
-        const std::u16string text = entry->textValue();
-        const std::size_t capacity = static_cast<std::size_t>(size);
-        const std::size_t copied = std::min(text.size(), capacity);
-        std::copy_n(text.begin(), copied, buffer);
-        std::fill(buffer + copied, buffer + capacity, u'\0');
-        return 1;
-    }
-    catch (const std::bad_alloc&)
-    {
-        return 0;
-    }
+    return failOnNoMemory(
+        [&]
+        {
+            const std::u16string text = entry->textValue();
+            const std::size_t capacity = static_cast<std::size_t>(size);
+            const std::size_t copied = std::min(text.size(), capacity);
+            std::copy_n(text.begin(), copied, buffer);
+            std::fill(buffer + copied, buffer + capacity, u'\0');
+            return 1;
+        });
 }
 
 int readWriteSettingsToFile::readTime(const WCHAR* name, time_t& value)
@@ -378,14 +362,7 @@ int readWriteSettingsToFile::writeString(const WCHAR*, const WCHAR* name, const 
     {
         return 0;
     }
-    try
-    {
-        return put(name, settingsEntry::text(name, value.str()));
-    }
-    catch (const std::bad_alloc&)
-    {
-        return 0;
-    }
+    return failOnNoMemory([&] { return put(name, settingsEntry::text(name, value.str())); });
 }
 
 int readWriteSettingsToFile::writeStringA(const WCHAR*, const char* name, const stubString& value)
@@ -394,15 +371,12 @@ int readWriteSettingsToFile::writeStringA(const WCHAR*, const char* name, const 
     {
         return 0;
     }
-    try
-    {
-        const stubString key(name);
-        return put(key.str(), settingsEntry::text(widenSigned(name), value.str()));
-    }
-    catch (const std::bad_alloc&)
-    {
-        return 0;
-    }
+    return failOnNoMemory(
+        [&]
+        {
+            const stubString key(name);
+            return put(key.str(), settingsEntry::text(widenSigned(name), value.str()));
+        });
 }
 
 int readWriteSettingsToFile::writeTextA(const WCHAR*, const char* name, const char* text)
@@ -411,15 +385,12 @@ int readWriteSettingsToFile::writeTextA(const WCHAR*, const char* name, const ch
     {
         return 0;
     }
-    try
-    {
-        const std::u16string wideName = widenSigned(name);
-        return put(wideName, settingsEntry::text(wideName, widenSigned(text)));
-    }
-    catch (const std::bad_alloc&)
-    {
-        return 0;
-    }
+    return failOnNoMemory(
+        [&]
+        {
+            const std::u16string wideName = widenSigned(name);
+            return put(wideName, settingsEntry::text(wideName, widenSigned(text)));
+        });
 }
 
 int readWriteSettingsToFile::writeUInt64(const WCHAR*, const WCHAR* name, const ULONGLONG& value)
@@ -480,16 +451,13 @@ int readWriteSettingsToFile::writeText(const WCHAR*, const WCHAR* name, const WC
     {
         return 0;
     }
-    try
-    {
-        const std::u16string_view value =
-            length == 0 ? std::u16string_view() : std::u16string_view(text, length);
-        return put(name, settingsEntry::text(name, value));
-    }
-    catch (const std::bad_alloc&)
-    {
-        return 0;
-    }
+    return failOnNoMemory(
+        [&]
+        {
+            const std::u16string_view value =
+                length == 0 ? std::u16string_view() : std::u16string_view(text, length);
+            return put(name, settingsEntry::text(name, value));
+        });
 }
 
 int readWriteSettingsToFile::writeTime(const WCHAR*, const WCHAR* name, const time_t& value)
