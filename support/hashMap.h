@@ -25,6 +25,7 @@
 
 #include "platform/winTypes.h"
 #include "support/CQuorvaStubObject.h"
+#include "support/hashBuckets.h"
 #include "support/hashEntryPool.h"
 #include "support/hashKeyString.h"
 #include "support/hashPosition.h"
@@ -39,7 +40,7 @@ class hashMap : public CQuorvaStubObject
 public:
     static constexpr UINT defaultBucketCount = 17;
 
-    explicit hashMap(int blockSize = 10) : m_pool(blockSize) {}
+    explicit hashMap(int blockSize = 10) : m_buckets(defaultBucketCount), m_pool(blockSize) {}
     ~hashMap() override { RemoveAll(); }
     hashMap(const hashMap&) = delete;
     hashMap& operator=(const hashMap&) = delete;
@@ -92,45 +93,38 @@ public:
     // Non-zero when the key was present and is removed.
     BOOL RemoveKey(ARG_KEY key)
     {
-        if (m_buckets == nullptr)
+        if (!m_buckets.isAllocated())
         {
             return FALSE;
         }
-        entry** link = &m_buckets[bucketOf(key)];
-        for (entry* e = *link; e != nullptr; link = &e->next, e = e->next)
+        entry* const e =
+            m_buckets.unlink(bucketOf(key), [&key](const entry& x) { return x.key == key; });
+        if (e == nullptr)
         {
-            if (e->key == key)
-            {
-                *link = e->next;
-                destroyEntry(e);
-                if (--m_count == 0)
-                {
-                    RemoveAll();
-                }
-                return TRUE;
-            }
+            return FALSE;
         }
-        return FALSE;
+        destroyEntry(e);
+        if (--m_count == 0)
+        {
+            RemoveAll();
+        }
+        return TRUE;
     }
 
     // Destroys every key and value, frees the bucket array and every entry block.
     void RemoveAll()
     {
-        if (getStubHeap() != nullptr && m_buckets != nullptr)
+        if (getStubHeap() != nullptr)
         {
-            for (UINT b = 0; b < m_bucketCount; ++b)
-            {
-                for (entry* e = m_buckets[b]; e != nullptr;)
+            m_buckets.forEach(
+                [](entry* e)
                 {
-                    entry* const next = e->next;
                     e->value.~VALUE();
                     e->key.~KEY();
                     e->~entry();
-                    e = next;
-                }
-            }
+                });
         }
-        freeBuckets();
+        m_buckets.release();
         m_count = 0;
         m_pool.releaseAll();
     }
@@ -145,25 +139,12 @@ public:
         {
             return FALSE;
         }
-        freeBuckets();
-        m_bucketCount = bucketCount;
-        if (allocateNow)
-        {
-            const SIZE_T bytes = SIZE_T{bucketCount} * sizeof(entry*);
-            void* const block = corHeapAlloc(0, bytes);
-            if (block == nullptr)
-            {
-                return FALSE;
-            }
-            tw_memset(block, 0, bytes);
-            m_buckets = static_cast<entry**>(block);
-        }
-        return TRUE;
+        return m_buckets.reset(bucketCount, allocateNow != FALSE) ? TRUE : FALSE;
     }
 
     int GetCount() const { return m_count; }
     BOOL IsEmpty() const { return m_count == 0 ? TRUE : FALSE; }
-    UINT GetHashTableSize() const { return m_bucketCount; }
+    UINT GetHashTableSize() const { return m_buckets.count(); }
 
     // BEFORE_START_POSITION when non-empty, null when empty.
     POSITION GetStartPosition() const { return m_count != 0 ? BEFORE_START_POSITION : nullptr; }
@@ -173,14 +154,14 @@ public:
     void GetNextAssoc(POSITION& position, KEY& key, VALUE& value) const
     {
         const entry* const e = position == BEFORE_START_POSITION
-                                   ? firstFrom(0)
+                                   ? m_buckets.firstFrom(0)
                                    : reinterpret_cast<const entry*>(position);
         if (e == nullptr)
         {
             position = nullptr;
             return;
         }
-        const entry* const next = e->next != nullptr ? e->next : firstFrom(e->bucket + 1);
+        const entry* const next = m_buckets.after(e, e->bucket);
         key = e->key;
         value = e->value;
         position = reinterpret_cast<POSITION>(const_cast<entry*>(next));
@@ -209,25 +190,14 @@ protected:
 
     UINT bucketOf(ARG_KEY key) const
     {
-        return hashKeyString(static_cast<const WCHAR*>(key)) % m_bucketCount;
+        return hashKeyString(static_cast<const WCHAR*>(key)) % m_buckets.count();
     }
 
     // The entry of `key` or null; `bucket` receives the key's bucket either way.
     entry* find(ARG_KEY key, UINT& bucket) const
     {
         bucket = bucketOf(key);
-        if (m_buckets == nullptr)
-        {
-            return nullptr;
-        }
-        for (entry* e = m_buckets[bucket]; e != nullptr; e = e->next)
-        {
-            if (e->key == key)
-            {
-                return e;
-            }
-        }
-        return nullptr;
+        return m_buckets.find(bucket, [&key](const entry& e) { return e.key == key; });
     }
 
 private:
@@ -235,7 +205,7 @@ private:
     // null (map unchanged) when memory runs out.
     template <class MAKE> entry* addEntry(ARG_KEY key, UINT bucket, const MAKE& makeValue)
     {
-        if (m_buckets == nullptr && !InitHashTable(m_bucketCount, TRUE))
+        if (!m_buckets.isAllocated() && !InitHashTable(m_buckets.count(), TRUE))
         {
             releaseIfEmpty();
             return nullptr;
@@ -268,8 +238,7 @@ private:
             throw;
         }
         e->bucket = bucket;
-        e->next = m_buckets[bucket];
-        m_buckets[bucket] = e;
+        m_buckets.pushFront(bucket, e);
         ++m_count;
         return e;
     }
@@ -282,31 +251,6 @@ private:
         m_pool.give(e);
     }
 
-    const entry* firstFrom(UINT bucket) const
-    {
-        if (m_buckets == nullptr)
-        {
-            return nullptr;
-        }
-        for (; bucket < m_bucketCount; ++bucket)
-        {
-            if (m_buckets[bucket] != nullptr)
-            {
-                return m_buckets[bucket];
-            }
-        }
-        return nullptr;
-    }
-
-    void freeBuckets()
-    {
-        if (m_buckets != nullptr)
-        {
-            corHeapFree(0, m_buckets); // skipped when there is no private heap
-            m_buckets = nullptr;
-        }
-    }
-
     // An empty map keeps no memory, even after a failed insertion.
     void releaseIfEmpty()
     {
@@ -316,8 +260,7 @@ private:
         }
     }
 
-    entry** m_buckets = nullptr;
-    UINT m_bucketCount = defaultBucketCount;
+    hashBuckets<entry> m_buckets;
     int m_count = 0;
     hashEntryPool m_pool;
     VALUE m_spareValue{};

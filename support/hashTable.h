@@ -15,6 +15,7 @@
 
 #include "platform/winTypes.h"
 #include "support/CQuorvaStubObject.h"
+#include "support/hashBuckets.h"
 #include "support/hashEntryPool.h"
 #include "support/hashPosition.h"
 
@@ -40,7 +41,7 @@ public:
 
     int GetCount() const { return m_count; }
     BOOL IsEmpty() const { return m_count == 0 ? TRUE : FALSE; }
-    UINT GetHashTableSize() const { return m_bucketCount; }
+    UINT GetHashTableSize() const { return m_buckets.count(); }
 
     // BEFORE_START_POSITION when non-empty, null when empty.
     POSITION GetStartPosition() const { return m_count != 0 ? BEFORE_START_POSITION : nullptr; }
@@ -57,11 +58,8 @@ private:
 
     UINT bucketOf(const void* key) const;
     entry* find(const void* key, UINT& bucket) const;
-    const entry* firstFrom(UINT bucket) const;
-    void freeBuckets();
 
-    entry** m_buckets = nullptr;
-    UINT m_bucketCount = defaultBucketCount;
+    hashBuckets<entry> m_buckets;
     int m_count = 0;
     hashEntryPool m_pool;
 };
