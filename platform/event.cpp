@@ -66,16 +66,6 @@ private:
     std::condition_variable m_changed;
 };
 
-std::shared_ptr<eventObject> lookupEvent(HANDLE handle)
-{
-    auto event = kernelObjects::lookupAs<eventObject>(handle);
-    if (event == nullptr)
-    {
-        SetLastError(ERROR_INVALID_HANDLE);
-    }
-    return event;
-}
-
 } // namespace
 
 HANDLE CreateEventW(LPSECURITY_ATTRIBUTES, BOOL manualReset, BOOL initialState, LPCWSTR name)
@@ -90,7 +80,7 @@ HANDLE CreateEventW(LPSECURITY_ATTRIBUTES, BOOL manualReset, BOOL initialState, 
 
 BOOL SetEvent(HANDLE event)
 {
-    const auto object = lookupEvent(event);
+    const auto object = kernelObjects::lookupAs<eventObject>(event);
     if (object == nullptr)
     {
         return FALSE;
@@ -101,7 +91,7 @@ BOOL SetEvent(HANDLE event)
 
 BOOL ResetEvent(HANDLE event)
 {
-    const auto object = lookupEvent(event);
+    const auto object = kernelObjects::lookupAs<eventObject>(event);
     if (object == nullptr)
     {
         return FALSE;
@@ -115,7 +105,6 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds)
     const auto object = kernelObjects::lookup(handle);
     if (object == nullptr)
     {
-        SetLastError(ERROR_INVALID_HANDLE);
         return WAIT_FAILED;
     }
     return object->wait(milliseconds);

@@ -172,12 +172,15 @@ openResult openByDisposition(const std::string& path, int flags, DWORD dispositi
     return result;
 }
 
-std::shared_ptr<fileObject> lookupFile(HANDLE file)
+// The file behind a live handle, when `allowed` (if given) says its access permits the call;
+// null with ERROR_INVALID_HANDLE or ERROR_ACCESS_DENIED as the last error otherwise.
+std::shared_ptr<fileObject> lookupFile(HANDLE file, bool (fileObject::*allowed)() const = nullptr)
 {
     auto object = kernelObjects::lookupAs<fileObject>(file);
-    if (object == nullptr)
+    if (object != nullptr && allowed != nullptr && !((*object).*allowed)())
     {
-        SetLastError(ERROR_INVALID_HANDLE);
+        SetLastError(ERROR_ACCESS_DENIED);
+        return nullptr;
     }
     return object;
 }
@@ -244,14 +247,9 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD count, LPDWORD written, LPOVER
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    const auto object = lookupFile(file);
+    const auto object = lookupFile(file, &fileObject::mayWrite);
     if (object == nullptr)
     {
-        return FALSE;
-    }
-    if (!object->mayWrite())
-    {
-        SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
     const auto* bytes = static_cast<const char*>(buffer);
@@ -332,14 +330,9 @@ DWORD SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWORD moveM
 
 BOOL SetEndOfFile(HANDLE file)
 {
-    const auto object = lookupFile(file);
+    const auto object = lookupFile(file, &fileObject::mayResize);
     if (object == nullptr)
     {
-        return FALSE;
-    }
-    if (!object->mayResize())
-    {
-        SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
     const off_t position = ::lseek(object->fd(), 0, SEEK_CUR);
@@ -353,14 +346,9 @@ BOOL SetEndOfFile(HANDLE file)
 
 BOOL FlushFileBuffers(HANDLE file)
 {
-    const auto object = lookupFile(file);
+    const auto object = lookupFile(file, &fileObject::mayWrite);
     if (object == nullptr)
     {
-        return FALSE;
-    }
-    if (!object->mayWrite())
-    {
-        SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
     if (::fsync(object->fd()) != 0)

@@ -50,12 +50,22 @@ std::shared_ptr<kernelObject> lookup(HANDLE handle)
     handleTable& t = table();
     const std::lock_guard<std::mutex> guard(t.lock);
     const auto found = t.objects.find(handle);
-    return found == t.objects.end() ? nullptr : found->second;
+    if (found == t.objects.end())
+    {
+        setInvalidHandle();
+        return nullptr;
+    }
+    return found->second;
 }
 
 void setOutOfMemory()
 {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+}
+
+void setInvalidHandle()
+{
+    SetLastError(ERROR_INVALID_HANDLE);
 }
 
 bool remove(HANDLE handle)

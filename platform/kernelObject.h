@@ -29,16 +29,24 @@ public:
 
 namespace kernelObjects
 {
+void setInvalidHandle(); // ERROR_INVALID_HANDLE as the last error
+
 // Takes ownership and gives out a fresh handle; null only when `object` is null.
 HANDLE insert(std::shared_ptr<kernelObject> object);
 // Makes a T and gives out its handle; null with ERROR_NOT_ENOUGH_MEMORY when memory runs out.
 template <class T, class... Args> HANDLE create(Args&&... args);
-// The object of a live handle, or null.
+// The object of a live handle, or null with ERROR_INVALID_HANDLE as the last error.
 std::shared_ptr<kernelObject> lookup(HANDLE handle);
-// The object of a live handle of type T, or null (also for a live handle of another type).
+// The object of a live handle of type T, or null with ERROR_INVALID_HANDLE as the last error
+// (also for a live handle of another type).
 template <class T> std::shared_ptr<T> lookupAs(HANDLE handle)
 {
-    return std::dynamic_pointer_cast<T>(lookup(handle));
+    auto object = std::dynamic_pointer_cast<T>(lookup(handle));
+    if (object == nullptr)
+    {
+        setInvalidHandle();
+    }
+    return object;
 }
 // Removes a live handle; the object goes once the last call using it returns. False when the
 // handle was not live.
