@@ -111,6 +111,30 @@ DWORD missingOrDeleted(registryDatabase& db, keyId key, DWORD result, DWORD miss
     return gone != ERROR_SUCCESS ? gone : result;
 }
 
+// The value `name` of the call's open key: ERROR_FILE_NOT_FOUND when the key has none.
+DWORD findValue(registryCall& call, const registryName& name, storedValue& value)
+{
+    const keyId id = call.key().key.id;
+    return call.hive().read(call.key().key,
+                            [&](registryDatabase& db)
+                            {
+                                const DWORD r = db.findValue(id, name, value);
+                                return missingOrDeleted(db, id, r, ERROR_FILE_NOT_FOUND);
+                            });
+}
+
+// One transaction that stamps the call's open key with the write time and makes `change`.
+template <class CHANGE> DWORD changeValues(registryCall& call, const CHANGE& change)
+{
+    const keyId id = call.key().key.id;
+    return call.hive().write(call.key().key,
+                             [&](registryDatabase& db)
+                             {
+                                 const DWORD r = db.touchKey(id);
+                                 return r != ERROR_SUCCESS ? r : change(db, id);
+                             });
+}
+
 DWORD queryValue(HKEY key, std::u16string_view name, LPDWORD reserved, LPDWORD type, LPBYTE data,
                  LPDWORD dataSize, bool narrow)
 {
@@ -124,15 +148,8 @@ DWORD queryValue(HKEY key, std::u16string_view name, LPDWORD reserved, LPDWORD t
     {
         return status;
     }
-    const registryName valueName(name);
-    const keyId id = call.key().key.id;
     storedValue value;
-    status = call.hive().read(call.key().key,
-                              [&](registryDatabase& db)
-                              {
-                                  const DWORD r = db.findValue(id, valueName, value);
-                                  return missingOrDeleted(db, id, r, ERROR_FILE_NOT_FOUND);
-                              });
+    status = findValue(call, registryName(name), value);
     return status != ERROR_SUCCESS ? status : deliver(value, type, data, dataSize, narrow);
 }
 
@@ -145,14 +162,8 @@ DWORD setValue(HKEY key, std::u16string_view name, DWORD type, std::span<const B
         return status;
     }
     const registryName valueName(name);
-    const keyId id = call.key().key.id;
-    return call.hive().write(call.key().key,
-                             [&](registryDatabase& db)
-                             {
-                                 const DWORD r = db.touchKey(id);
-                                 return r != ERROR_SUCCESS ? r
-                                                           : db.setValue(id, valueName, type, data);
-                             });
+    return changeValues(call, [&](registryDatabase& db, keyId id)
+                        { return db.setValue(id, valueName, type, data); });
 }
 
 } // namespace
@@ -262,24 +273,14 @@ LSTATUS RegDeleteValueW(HKEY key, LPCWSTR valueName)
                 return status;
             }
             const registryName name(nameFrom(valueName));
-            const keyId id = call.key().key.id;
             storedValue value;
             // Look first, so that deleting what is not there never makes a hive file.
-            status = call.hive().read(call.key().key,
-                                      [&](registryDatabase& db)
-                                      {
-                                          const DWORD r = db.findValue(id, name, value);
-                                          return missingOrDeleted(db, id, r, ERROR_FILE_NOT_FOUND);
-                                      });
+            status = findValue(call, name, value);
             if (status != ERROR_SUCCESS)
             {
                 return status;
             }
-            return call.hive().write(call.key().key,
-                                     [&](registryDatabase& db)
-                                     {
-                                         const DWORD r = db.touchKey(id);
-                                         return r != ERROR_SUCCESS ? r : db.deleteValue(id, name);
-                                     });
+            return changeValues(call, [&name](registryDatabase& db, keyId id)
+                                { return db.deleteValue(id, name); });
         });
 }
