@@ -12,19 +12,21 @@ namespace
 std::atomic<HANDLE> g_stubHeap{nullptr};
 } // namespace
 
-void createStubHeap()
+HANDLE createStubHeap()
 {
     const lastErrorPreserver preserveLastError;
-    if (g_stubHeap.load() != nullptr)
+    if (HANDLE const existing = g_stubHeap.load())
     {
-        return;
+        return existing;
     }
     HANDLE const heap = HeapCreate(0, 0, 0);
     HANDLE expected = nullptr;
     if (heap != nullptr && !g_stubHeap.compare_exchange_strong(expected, heap))
     {
         HeapDestroy(heap); // another thread won the race
+        return expected;
     }
+    return heap;
 }
 
 HANDLE getStubHeap()

@@ -13,7 +13,9 @@
 
 #include "platform/winTypes.h"
 
-void createStubHeap(); // idempotent; on failure getStubHeap() stays null
+// Idempotent; returns the private heap (the existing one on a repeated call), or null when it
+// cannot be created, in which case getStubHeap() stays null. Start-up ignores the result.
+HANDLE createStubHeap();
 HANDLE getStubHeap();
 void destroyStubHeap(); // frees every block still on the heap; for tests and process exit
 

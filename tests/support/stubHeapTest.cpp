@@ -13,7 +13,7 @@ using stubHeapTest = stubHeapFixture;
 TEST_F(stubHeapTest, CreateIsIdempotentAndAllocationsComeFromTheHeap)
 {
     HANDLE const heap = getStubHeap();
-    createStubHeap();
+    EXPECT_EQ(createStubHeap(), heap);
     EXPECT_EQ(getStubHeap(), heap);
 
     auto* const block = static_cast<char*>(corHeapAlloc(0, 5));
@@ -70,6 +70,10 @@ TEST_F(stubHeapTest, WithoutTheHeapAllocationFailsAndFreeingIsSkipped)
             EXPECT_EQ(corHeapReAlloc(0, &local, 8), nullptr);
             corHeapFree(0, &local);
             EXPECT_THROW(static_cast<void>(new CQuorvaStubObject), std::bad_alloc);
+            HANDLE const created = createStubHeap();
+            EXPECT_NE(created, nullptr);
+            EXPECT_EQ(getStubHeap(), created);
+            destroyStubHeap();
         });
 }
 
