@@ -16,6 +16,9 @@ static_assert(std::is_polymorphic_v<CVector<DWORD>>);
 template <class TYPE> class vectorProbe : public CVector<TYPE>
 {
 public:
+    // The public setters refuse 0; a derived vector can still hold it.
+    void forceZeroInitialSize() { this->m_initialSize = 0; }
+
     SIZE_T blockBytes() const
     {
         return this->m_elements == nullptr ? 0 : HeapSize(getStubHeap(), 0, this->m_elements);
@@ -66,6 +69,20 @@ TEST_F(CVectorTest, GrowthStepAppliesFromTheSecondBlock)
     }
     EXPECT_EQ(capacities, (std::vector<DWORD>{1, 9, 9, 9, 9, 9, 9, 9, 9, 17, 17}));
     EXPECT_EQ(v.blockBytes(), 17 * sizeof(WCHAR*));
+}
+
+TEST_F(CVectorTest, ZeroInitialSizeResetsBothSizesToOneOnTheFirstBlock)
+{
+    vectorProbe<DWORD> v;
+    v.SetGrowBy(5);
+    v.forceZeroInitialSize();
+    ASSERT_EQ(v.Add(1), 4);
+    EXPECT_EQ(v.GetInitialSize(), 1u);
+    EXPECT_EQ(v.GetGrowBy(), 1u);
+    EXPECT_EQ(v.GetCapacity(), 1u);
+    EXPECT_EQ(v.blockBytes(), sizeof(DWORD));
+    ASSERT_EQ(v.Add(2), 4);
+    EXPECT_EQ(v.GetCapacity(), 2u); // grows by the reset step, not the 5 set before
 }
 
 TEST_F(CVectorTest, ZeroLeavesSizesUnchanged)
@@ -189,6 +206,14 @@ TEST_F(CVectorTest, WithoutTheHeapAddFails)
             EXPECT_EQ(v.Add(1), 7);
             EXPECT_EQ(v.GetCount(), 0u);
         });
+    CVector<DWORD> v;
+    ASSERT_EQ(v.Add(1), 4);
+    destroyStubHeap(); // takes the block with it
+    v.RemoveAll();     // must not free it again
+    EXPECT_EQ(v.GetCount(), 0u);
+    EXPECT_EQ(v.GetCapacity(), 0u);
+    EXPECT_EQ(v.GetAt(0), 0u);
+    createStubHeap();
 }
 
 } // namespace

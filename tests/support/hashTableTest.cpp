@@ -28,6 +28,16 @@ std::vector<std::uintptr_t> keysInOrder(const hashTable& table)
 
 using hashTableTest = stubHeapFixture;
 
+TEST_F(hashTableTest, StartPositionIsAllBitsSetOnlyWhenNonEmpty)
+{
+    hashTable table;
+    EXPECT_EQ(table.GetStartPosition(), nullptr);
+    table.SetAt(key(0x10), nullptr);
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(table.GetStartPosition()), ~std::uintptr_t{0});
+    table.RemoveKey(key(0x10));
+    EXPECT_EQ(table.GetStartPosition(), nullptr);
+}
+
 TEST_F(hashTableTest, BucketIsLow32BitsShiftedByFour)
 {
     hashTable table(10);
@@ -98,6 +108,25 @@ TEST_F(hashTableTest, InitHashTableOnlyForAnEmptyTable)
     table.SetAt(key(0x30), nullptr); // bucket 0
     EXPECT_FALSE(table.InitHashTable(5));
     EXPECT_EQ(keysInOrder(table), (std::vector<std::uintptr_t>{0x30, 0x20}));
+}
+
+TEST_F(hashTableTest, WithoutTheHeapTheTableForgetsItsMemory)
+{
+    withoutStubHeap(
+        []
+        {
+            hashTable table;
+            EXPECT_FALSE(table.SetAt(key(0x10), key(1)));
+            EXPECT_EQ(table.GetCount(), 0);
+        });
+    hashTable table;
+    ASSERT_TRUE(table.SetAt(key(0x10), key(1)));
+    destroyStubHeap(); // takes buckets and blocks with it
+    table.RemoveAll(); // must not touch them
+    EXPECT_EQ(table.GetCount(), 0);
+    void* value = nullptr;
+    EXPECT_FALSE(table.Lookup(key(0x10), value));
+    createStubHeap();
 }
 
 } // namespace

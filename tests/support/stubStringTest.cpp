@@ -2,8 +2,10 @@
 
 #include "support/stubString.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <type_traits>
 
 namespace
 {
@@ -85,6 +87,21 @@ TEST(stubStringAppend, CharactersAndStrings)
     twice.Empty();
     EXPECT_EQ(twice.GetLength(), 0);
     EXPECT_EQ(text(twice), u"");
+}
+
+TEST(stubStringAccess, LengthIsSigned32BitAndThePointerReadsTheText)
+{
+    static_assert(std::is_same_v<decltype(stubString().GetLength()), std::int32_t>);
+    stubString s(u"dll");
+    const WCHAR* p = s; // the implicit read-only conversion
+    EXPECT_EQ(std::u16string(p), u"dll");
+    EXPECT_EQ(p[s.GetLength()], u'\0');
+    s += u"Name";
+    p = s;
+    EXPECT_EQ(std::u16string(p), u"dllName");
+    s.Empty();
+    p = s;
+    EXPECT_EQ(p[0], u'\0');
 }
 
 TEST(stubStringCompare, CompareNoCaseFoldsBeyondAscii)
