@@ -21,25 +21,29 @@ QColor fromColorRef(COLORREF colour)
                   static_cast<int>((colour >> 16) & 0xFF));
 }
 
-// A signed decimal number with optional blanks around it and nothing else, within 32 bits,
-// as a dialog reads an integer from its edit control.
+// A signed decimal number as a dialog reads one from its edit control (GetDlgItemInt, signed):
+// leading blanks are skipped, then an optional "-" and at least one digit up to the end of the
+// text, within 32 bits. Anything else, a "+" or a trailing blank included, is no number.
 std::optional<long long> readSignedInteger(const QString& text)
 {
-    const QString number = text.trimmed();
     qsizetype i = 0;
-    const bool negative = i < number.size() && number[i] == u'-';
-    if (i < number.size() && (number[i] == u'-' || number[i] == u'+'))
+    while (i < text.size() && text[i] == u' ')
     {
         ++i;
     }
-    if (i == number.size())
+    const bool negative = i < text.size() && text[i] == u'-';
+    if (negative)
+    {
+        ++i;
+    }
+    if (i == text.size())
     {
         return std::nullopt;
     }
     long long value = 0;
-    for (; i < number.size(); ++i)
+    for (; i < text.size(); ++i)
     {
-        const char16_t c = number[i].unicode();
+        const char16_t c = text[i].unicode();
         if (c < u'0' || c > u'9')
         {
             return std::nullopt;
@@ -69,6 +73,11 @@ bool typesText(const QKeyEvent& event)
 }
 
 } // namespace
+
+CParsedEdit::CParsedEdit(int inputType, QWidget* parent)
+    : QLineEdit(parent), m_inputType(inputType), m_shell(m_desktop)
+{
+}
 
 CParsedEdit::CParsedEdit(IShellActions& shell, QWidget* parent) : CParsedEdit(0, shell, parent) {}
 
@@ -150,7 +159,17 @@ bool CParsedEdit::IsCharAllowed(UINT character, int inputType)
     return ::IsCharAllowed(character, inputType);
 }
 
-bool CParsedEdit::OnChar(UINT character)
+bool CParsedEdit::OnChar(UINT character, UINT, UINT)
+{
+    if (!admits(character))
+    {
+        return false;
+    }
+    processAllowedChar(character);
+    return true;
+}
+
+bool CParsedEdit::admits(UINT character)
 {
     if (IsCharAllowed(character, m_inputType))
     {
@@ -158,6 +177,47 @@ bool CParsedEdit::OnChar(UINT character)
     }
     OnRejectedInput();
     return false;
+}
+
+// What the line edit itself does with a character that reaches it.
+void CParsedEdit::processAllowedChar(UINT character)
+{
+    switch (character)
+    {
+    case 0x01: // Ctrl+A
+        selectAll();
+        return;
+    case 0x03: // Ctrl+C
+        copy();
+        return;
+    default:
+        break;
+    }
+    if (isReadOnly())
+    {
+        return;
+    }
+    switch (character)
+    {
+    case 0x08:
+        backspace();
+        return;
+    case 0x16: // Ctrl+V
+        paste();
+        return;
+    case 0x18: // Ctrl+X
+        cut();
+        return;
+    case 0x1A: // Ctrl+Z
+        undo();
+        return;
+    default:
+        if (character >= 0x20 && character <= 0xFFFF)
+        {
+            insert(QString(QChar(static_cast<char16_t>(character))));
+        }
+        return;
+    }
 }
 
 void CParsedEdit::OnVScroll(UINT scrollCode, UINT, QScrollBar*)
@@ -202,7 +262,7 @@ QString CParsedEdit::filtered(const QString& typed)
     QString kept;
     for (const QChar c : typed)
     {
-        if (OnChar(c.unicode()))
+        if (admits(c.unicode()))
         {
             kept += c;
         }

@@ -6,9 +6,11 @@
 // - at every paint the whole text is checked against the type's rule and drawn in
 //   corUXThemeColours::getParsedEditFailureColour() while it fails;
 // - the Up and Down arrow keys step its decimal value within 0 to 32767 (OnVScroll).
-// GUI thread only. The shell actions are borrowed and must outlive the control.
+// GUI thread only. Shell actions given to a constructor are borrowed and must outlive the
+// control; without them the control beeps through the desktop (QtShellActions).
 
 #include "framework/IShellActions.h"
+#include "framework/QtShellActions.h"
 #include "platform/winTypes.h"
 
 #include <QLineEdit>
@@ -24,6 +26,7 @@ class CParsedEdit : public QLineEdit
 
 public:
     // Input type 0 (refuses every printable character) until AttachToDialogItem sets one.
+    explicit CParsedEdit(int inputType = 0, QWidget* parent = nullptr);
     explicit CParsedEdit(IShellActions& shell, QWidget* parent = nullptr);
     CParsedEdit(int inputType, IShellActions& shell, QWidget* parent = nullptr);
     ~CParsedEdit() override;
@@ -47,8 +50,12 @@ public:
 
     static bool IsCharAllowed(UINT character, int inputType);
 
-    // One typed character: true when it may be inserted; otherwise calls OnRejectedInput().
-    bool OnChar(UINT character);
+    // One typed character (a UTF-16 code unit). One the type allows goes on to the line edit's
+    // own handling: inserted unless the control is read-only, or, for a control character,
+    // the editing it stands for (backspace, Ctrl+A, C, V, X, Z; the rest do nothing here).
+    // Any other calls OnRejectedInput() and is dropped. True when the character was allowed.
+    // The repeat count and flags are unused: the character is handled once.
+    bool OnChar(UINT character, UINT repeatCount = 1, UINT flags = 0);
 
     // SB_LINEUP adds 1 and SB_LINEDOWN subtracts 1 from the signed decimal text; any other
     // code is ignored. Takes the focus; a text that is no such number, or a result outside
@@ -69,8 +76,11 @@ protected:
     int m_inputType = 0;
 
 private:
+    bool admits(UINT character);
+    void processAllowedChar(UINT character);
     QString filtered(const QString& typed);
     void takePlaceOf(QLineEdit& placeholder);
 
+    QtShellActions m_desktop;
     IShellActions& m_shell;
 };

@@ -131,6 +131,58 @@ TEST_F(CParsedEditTest, EditingKeysWorkInEveryType)
     EXPECT_EQ(m_shell.beeps, 0);
 }
 
+TEST_F(CParsedEditTest, OnCharInsertsWhatTheTypeAllows)
+{
+    CParsedEdit edit(3, m_shell);
+    EXPECT_TRUE(edit.OnChar(u'4', 1, 0));
+    EXPECT_FALSE(edit.OnChar(u'a', 1, 0));
+    EXPECT_TRUE(edit.OnChar(u'2'));
+    EXPECT_EQ(edit.text(), "42");
+    EXPECT_EQ(m_shell.beeps, 1);
+
+    EXPECT_TRUE(edit.OnChar(0x08, 1, 0)); // backspace
+    EXPECT_EQ(edit.text(), "4");
+    EXPECT_TRUE(edit.OnChar(0x01)); // Ctrl+A, then a digit replaces the selection
+    EXPECT_TRUE(edit.OnChar(u'9'));
+    EXPECT_EQ(edit.text(), "9");
+    EXPECT_TRUE(edit.OnChar(0x0D)); // Return is allowed and inserts nothing
+    EXPECT_EQ(edit.text(), "9");
+
+    edit.setReadOnly(true);
+    EXPECT_TRUE(edit.OnChar(u'5'));
+    EXPECT_TRUE(edit.OnChar(0x08));
+    EXPECT_EQ(edit.text(), "9");
+    EXPECT_EQ(m_shell.beeps, 1);
+
+    CParsedEdit none(m_shell);
+    EXPECT_FALSE(none.OnChar(u' '));
+    EXPECT_EQ(none.text(), "");
+    EXPECT_EQ(m_shell.beeps, 2);
+}
+
+// OnRejectedInput is the one place a refusal is made known, so a subclass can take it over.
+class countingParsedEdit final : public CParsedEdit
+{
+public:
+    using CParsedEdit::CParsedEdit;
+    void OnRejectedInput() override { ++refusals; }
+    int refusals = 0;
+};
+
+TEST_F(CParsedEditTest, RefusalsGoThroughTheVirtualOnRejectedInput)
+{
+    countingParsedEdit defaulted;
+    EXPECT_EQ(defaulted.GetInputType(), 0);
+    countingParsedEdit edit(3);
+    EXPECT_EQ(edit.GetInputType(), 3);
+    QTest::keyClicks(&edit, "1x");
+    EXPECT_FALSE(edit.OnChar(u'y'));
+    edit.setText("32767");
+    edit.OnVScroll(SB_LINEUP, 0, nullptr);
+    EXPECT_EQ(edit.text(), "32767");
+    EXPECT_EQ(edit.refusals, 3);
+}
+
 TEST_F(CParsedEditTest, ShortcutsPassAndPastedTextIsNotFiltered)
 {
     CParsedEdit edit(3, m_shell);
@@ -231,7 +283,7 @@ TEST_F(CParsedEditTest, ArrowKeysStepTheValueAndSelectTheText)
     EXPECT_EQ(edit.text(), "4");
     EXPECT_EQ(edit.selectedText(), "4");
 
-    edit.setText(" 7 ");
+    edit.setText("  7"); // leading blanks are skipped, as the dialog's integer reading does
     QTest::keyClick(&edit, Qt::Key_Up);
     EXPECT_EQ(edit.text(), "8");
     edit.setText("32766");
@@ -251,9 +303,13 @@ TEST_F(CParsedEditTest, SpinClampsWithABeepAndStillSelects)
         Qt::Key key;
     };
     const refusal cases[] = {
-        {"32767", Qt::Key_Up}, {"0", Qt::Key_Down},           {"-3", Qt::Key_Up},
-        {"-3", Qt::Key_Down},  {"abc", Qt::Key_Up},           {"", Qt::Key_Down},
-        {"12x", Qt::Key_Up},   {"99999999999", Qt::Key_Down}, {"1 2", Qt::Key_Up},
+        {"32767", Qt::Key_Up}, {"0", Qt::Key_Down},
+        {"-3", Qt::Key_Up},    {"-3", Qt::Key_Down},
+        {"abc", Qt::Key_Up},   {"", Qt::Key_Down},
+        {"12x", Qt::Key_Up},   {"99999999999", Qt::Key_Down},
+        {"1 2", Qt::Key_Up},   {"7 ", Qt::Key_Up},
+        {"+7", Qt::Key_Up},    {"\t7", Qt::Key_Down},
+        {"-", Qt::Key_Up},
     };
     int expectedBeeps = 0;
     for (const refusal& r : cases)
