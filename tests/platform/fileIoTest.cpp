@@ -3,13 +3,13 @@
 #include "platform/lastError.h"
 #include "platform/security.h"
 #include "platform/wideText.h"
+#include "tests/platform/fileTestHelpers.h"
 #include "tests/testsupport/testSandbox.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <sys/stat.h>
 
@@ -18,16 +18,7 @@ namespace
 
 namespace fs = std::filesystem;
 
-std::u16string wide(const fs::path& path)
-{
-    return wideText::fromUtf8(path.string());
-}
-
-std::string contentOf(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using namespace fileTest;
 
 // Descriptors of this process open on `path`.
 int openDescriptorsOn(const fs::path& path)
@@ -59,17 +50,7 @@ bool write(HANDLE file, const std::string& text)
     return ok != FALSE && written == text.size();
 }
 
-class fileIoTest : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        m_root = testsupport::sandboxRoot() / "files";
-        fs::create_directories(m_root);
-    }
-
-    fs::path m_root;
-};
+using fileIoTest = filesFolderTest;
 
 TEST_F(fileIoTest, CreateNewAndOpenExistingFollowWindows)
 {

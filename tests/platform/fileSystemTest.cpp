@@ -1,6 +1,7 @@
 #include "platform/fileSystem.h"
 #include "platform/lastError.h"
 #include "platform/wideText.h"
+#include "tests/platform/fileTestHelpers.h"
 #include "tests/testsupport/testSandbox.h"
 
 #include <gtest/gtest.h>
@@ -15,10 +16,7 @@ namespace
 
 namespace fs = std::filesystem;
 
-std::u16string wide(const fs::path& path)
-{
-    return wideText::fromUtf8(path.string());
-}
+using namespace fileTest;
 
 DWORD attributesOf(const fs::path& path)
 {
@@ -30,17 +28,7 @@ void makeFile(const fs::path& path)
     std::ofstream(path) << "x";
 }
 
-class fileSystemTest : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        m_root = testsupport::sandboxRoot() / "files";
-        fs::create_directories(m_root);
-    }
-
-    fs::path m_root;
-};
+using fileSystemTest = filesFolderTest;
 
 TEST_F(fileSystemTest, AttributesFollowTheKindOfFile)
 {

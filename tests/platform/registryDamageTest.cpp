@@ -1,16 +1,16 @@
 #include "platform/registry.h"
 
+#include "tests/platform/fileTestHelpers.h"
 #include "tests/platform/registryTestHelpers.h"
 #include "tests/testsupport/testSandbox.h"
 
 #include <algorithm>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <ostream>
 #include <sqlite3.h>
 #include <string>
 
+using namespace fileTest;
 using namespace registryTest;
 namespace fs = std::filesystem;
 
@@ -44,17 +44,6 @@ void PrintTo(damage kind, std::ostream* out)
         return;
     }
     *out << "damage" << static_cast<int>(kind);
-}
-
-std::string contentOf(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeFile(const fs::path& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 class RegistryDamageTest : public ::testing::TestWithParam<damage>

@@ -2,12 +2,11 @@
 
 #include "platform/lastError.h"
 #include "platform/wideText.h"
+#include "tests/platform/fileTestHelpers.h"
 #include "tests/testsupport/testSandbox.h"
 
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <sys/stat.h>
 #include <vector>
 
@@ -16,21 +15,7 @@ namespace
 
 namespace fs = std::filesystem;
 
-std::u16string wide(const fs::path& path)
-{
-    return wideText::fromUtf8(path.string());
-}
-
-std::string contentOf(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void put(const fs::path& path, const std::string& content)
-{
-    std::ofstream(path, std::ios::binary) << content;
-}
+using namespace fileTest;
 
 // Reads through a vector that the source sizes, counting the calls.
 struct reading
@@ -73,14 +58,14 @@ int regularFilesIn(const fs::path& folder)
 TEST(wholeFile, readsAWholeFileIntoTheSuppliedBuffer)
 {
     const fs::path path = testsupport::sandboxRoot() / "data.bin";
-    put(path, std::string("abc\0def", 7));
+    writeFile(path, std::string("abc\0def", 7));
     const reading r = readAll(path);
     ASSERT_EQ(r.result, ERROR_SUCCESS);
     EXPECT_EQ(r.calls, 1);
     EXPECT_EQ(r.size, 7u);
     EXPECT_EQ(std::string(r.buffer.begin(), r.buffer.end()), std::string("abc\0def", 7));
 
-    put(path, "");
+    writeFile(path, "");
     const reading empty = readAll(path);
     EXPECT_EQ(empty.result, ERROR_SUCCESS);
     EXPECT_EQ(empty.size, 0u);
@@ -99,13 +84,13 @@ TEST(wholeFile, readFailuresSayWhy)
     EXPECT_EQ(readAll(fifo).result, ERROR_ACCESS_DENIED) << "and must not wait for a writer";
 
     const fs::path huge = root / "huge.bin";
-    put(huge, "");
+    writeFile(huge, "");
     fs::resize_file(huge, wholeFile::maxSize + 1); // sparse
     const reading tooLarge = readAll(huge);
     EXPECT_EQ(tooLarge.result, ERROR_FILE_TOO_LARGE);
     EXPECT_EQ(tooLarge.calls, 0);
 
-    put(root / "data.bin", "abc");
+    writeFile(root / "data.bin", "abc");
     const reading refused = readAll(root / "data.bin", true);
     EXPECT_EQ(refused.result, ERROR_NOT_ENOUGH_MEMORY);
     EXPECT_EQ(refused.size, 0u);
@@ -133,7 +118,7 @@ TEST(wholeFile, replaceThroughALinkReplacesItsTarget)
 {
     const fs::path target = testsupport::sandboxRoot() / "target.bin";
     const fs::path link = testsupport::sandboxRoot() / "link.bin";
-    put(target, "old");
+    writeFile(target, "old");
     fs::create_symlink(target, link);
     ASSERT_EQ(wholeFile::replaceFile(wide(link).c_str(), "new", 3), ERROR_SUCCESS);
     EXPECT_TRUE(fs::is_symlink(link));
