@@ -1,6 +1,7 @@
 #include "app/debugSettingsCatalogue.h"
 
 #include "platform/wideText.h"
+#include "tests/app/expectedCatalogue.h"
 
 #include <gtest/gtest.h>
 
@@ -38,6 +39,55 @@ TEST(debugSettingsCatalogue, HoldsSeventyNineRowsInApplyOrder)
     EXPECT_EQ(utf8(rows[75].valueName), "debugEnableBreakpoints");
     EXPECT_EQ(utf8(rows[77].valueName), "debugResetLogFileAtStartup");
     EXPECT_EQ(utf8(rows[78].valueName), "advancedCRTEnable");
+}
+
+TEST(debugSettingsCatalogue, EveryRowMatchesTheProductsTable)
+{
+    const auto rows = debugSettingsCatalogue::rows();
+    ASSERT_EQ(rows.size(), expectedCatalogue.size());
+    for (std::size_t i = 0; i < rows.size(); ++i)
+    {
+        const expectedSetting& want = expectedCatalogue[i];
+        const std::string row = "row " + std::to_string(want.number);
+        EXPECT_EQ(utf8(rows[i].valueName), utf8(want.valueName)) << row;
+        EXPECT_EQ(rows[i].kind, want.kind) << row;
+        EXPECT_EQ(rows[i].controlId, want.controlId) << row;
+        EXPECT_EQ(rows[i].caption == nullptr, want.caption == nullptr) << row;
+        if (rows[i].caption != nullptr && want.caption != nullptr)
+        {
+            EXPECT_EQ(utf8(rows[i].caption), utf8(want.caption)) << row;
+        }
+        EXPECT_EQ(rows[i].group, want.group) << row;
+    }
+}
+
+// Selections and debugBreakpoint go through the DWORD operations, every other switch through
+// the unsigned int ones.
+TEST(debugSettingsCatalogue, EachRowUsesItsKindsStoreOperations)
+{
+    for (const expectedSetting& want : expectedCatalogue)
+    {
+        const debugSetting* row = debugSettingsCatalogue::findByName(want.valueName);
+        ASSERT_NE(row, nullptr) << utf8(want.valueName);
+        settingAccess access = settingAccess::UInt;
+        if (want.kind == settingKind::Selection || utf8(want.valueName) == "debugBreakpoint")
+        {
+            access = settingAccess::Dword;
+        }
+        else if (want.kind == settingKind::ByteSwitch)
+        {
+            access = settingAccess::Char;
+        }
+        else if (want.kind == settingKind::String)
+        {
+            access = settingAccess::String;
+        }
+        EXPECT_EQ(row->access(), access) << utf8(want.valueName);
+        if (want.controlId != debugSettingsCatalogue::noControl)
+        {
+            EXPECT_EQ(debugSettingsCatalogue::findByControl(want.controlId), row);
+        }
+    }
 }
 
 TEST(debugSettingsCatalogue, NamesAndControlIdsAreUnique)

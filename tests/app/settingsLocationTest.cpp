@@ -49,6 +49,25 @@ TEST_F(settingsLocationTest, ReadOnlyPassFailsOnAMissingKeyAndCreatesNothing)
     EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, u"Software\\Corvane"));
 }
 
+// The maker key exists but the product key does not: the read-only pass stops at the third
+// step, keeps the two handles it opened until CloseSettingsKey, and creates nothing.
+TEST_F(settingsLocationTest, AChainStopsAtTheFirstStepThatFails)
+{
+    HKEY maker = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, u"Software\\Corvane", 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &maker, nullptr),
+              kSuccess);
+    RegCloseKey(maker);
+
+    settingsLocation location;
+    EXPECT_FALSE(location.OpenUserSettingsKey(settingsLocation::readAccess));
+    EXPECT_EQ(location.productKey(), nullptr);
+    EXPECT_EQ(openHandles(), 2u);
+    location.CloseSettingsKey();
+    EXPECT_EQ(openHandles(), 0u);
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, u"Software\\Corvane\\Tarnwickx64"));
+}
+
 TEST_F(settingsLocationTest, ReadWritePassCreatesTheChainAndHandsOutTheProductKey)
 {
     settingsLocation location;
