@@ -398,6 +398,74 @@ TEST_F(readWriteSettingsToRegistryListsTest, DllMapReadCountsEveryValueOfTheKey)
               (std::map<std::string, DWORD>{{"m0", 10}, {"m1", 11}, {"m2", 0x04030201}}));
 }
 
+// The counting enumerates with larger buffers than the listing: names up to 519 characters
+// and data up to 1040 bytes are counted, and they decide how many pairs are tried.
+TEST_F(readWriteSettingsToRegistryListsTest, DllMapCountingHasItsOwnBufferLimits)
+{
+    setSz(u"[dll]S0", u"m0");
+    setDword(u"[dll]I0", 10);
+    setSz(u"[dll]S1", u"m1");
+    const DWORD eleven = 11;
+    setRaw(u"[dll]I1", REG_BINARY, &eleven, 4); // read by readDword, never counted
+    settingsPairMap pairs;
+    ASSERT_EQ(store.readDllMap(pairs), 1);
+    ASSERT_EQ(pairsOf(pairs), (std::map<std::string, DWORD>{{"m0", 10}}))
+        << "three counted values: one pair";
+
+    const struct
+    {
+        std::u16string name;
+        std::u16string text;
+        bool counted;
+    } extras[] = {
+        {repeatW(u'n', 519), u"x", true},
+        {repeatW(u'n', 520), u"x", false},
+        {u"bigData", repeatW(u'd', 519), true},   // 1040 bytes
+        {u"hugeData", repeatW(u'd', 520), false}, // 1042 bytes
+    };
+    for (const auto& extra : extras)
+    {
+        setSz(extra.name.c_str(), extra.text);
+        EXPECT_EQ(store.readDllMap(pairs), 1);
+        EXPECT_EQ(pairs.GetCount(), extra.counted ? 2 : 1)
+            << extra.name.size() << " characters, " << extra.text.size() << " of data";
+        RegDeleteValueW(key(), extra.name.c_str());
+    }
+}
+
+// With no key the list writes still try every item, and each failed set is reported.
+TEST_F(readWriteSettingsToRegistryListsTest, ListWritesWithoutAKeyTryAndReportEachItem)
+{
+    readWriteSettingsToRegistry noKey;
+    settingsIntegerArray array;
+    ASSERT_EQ(array.Add(1), 4);
+    ASSERT_EQ(array.Add(2), 4);
+    settingsPairMap pairs;
+    pairs[u"A"] = 1;
+    pairs[u"B"] = 2;
+    const std::u16string log = logPath();
+    {
+        const loggingOn logging;
+        EXPECT_EQ(noKey.writeIntegerArray(log.c_str(), array, u"P"), 1);
+        EXPECT_EQ(noKey.writeDllMap(log.c_str(), pairs), 1);
+    }
+    const std::string text = logText();
+    EXPECT_NE(text.find(" : set value : [P]I0"), std::string::npos) << text;
+    EXPECT_NE(text.find(" : set value : [P]I1"), std::string::npos) << text;
+    const std::size_t first = text.find(" : set string value : [dll]S0");
+    ASSERT_NE(first, std::string::npos) << text;
+    EXPECT_NE(text.find(" : set string value : [dll]S0", first + 1), std::string::npos)
+        << "the second entry tries number 0 again\n"
+        << text;
+
+    settingsIntegerArray read;
+    EXPECT_EQ(noKey.readIntegerArray(read, u"P"), 1);
+    EXPECT_EQ(read.GetCount(), 0u);
+    CPersistStubStringArray strings;
+    EXPECT_EQ(noKey.readStringArray(strings, u"P"), 1);
+    EXPECT_EQ(strings.GetCount(), 0u);
+}
+
 TEST_F(readWriteSettingsToRegistryListsTest, DllMapReadKeepsTheLastValueOfARepeatedName)
 {
     setSz(u"[dll]S0", u"same");
