@@ -9,13 +9,14 @@
 // size (REG_DWORD of 2, 4 or 8 bytes for the integers and the time, REG_BINARY for the
 // characters and the double, REG_SZ for text); nothing is cached and save() has nothing to do.
 // Failure: with no key every operation returns 0 (the list operations their documented
-// results) and logs nothing. A failed write is reported to the diagnostic log through
-// logFileName when that is not null. A failed numeric read leaves the variable untouched when
-// the value is missing; a stored value shorter than the read's width fills only the low bytes,
-// a longer one fails. Text reads stop at the first NUL or the end of the stored data, never
-// read past it, and empty the caller's array on failure.
-// The calling thread's last-error code is the same after every operation as before it.
-// Not thread-safe: one thread at a time per store.
+// results) and logs nothing, except writeIntegerArray and writeDllMap, which still try each
+// set and report its failure. A write's result is handed to the diagnostic log through
+// logFileName when that is not null, which records failures only. A failed numeric read leaves the
+// variable untouched when the value is missing; a stored value shorter than the read's width fills
+// only the low bytes, a longer one fails. Text reads stop at the first NUL or the end of the stored
+// data, never read past it, and empty the caller's array on failure. The calling thread's
+// last-error code is the same after every operation as before it. Not thread-safe: one thread at a
+// time per store.
 
 #include "settings/readWriteSettings.h"
 

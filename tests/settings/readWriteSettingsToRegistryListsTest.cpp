@@ -193,6 +193,15 @@ TEST_F(readWriteSettingsToRegistryListsTest, IntegerArrayWriteNumbersFromZeroAnd
     }
     EXPECT_TRUE(exists(u"[P]I5"));
 
+    settingsIntegerArray eleven;
+    for (DWORD v = 0; v < 11; ++v)
+    {
+        ASSERT_EQ(eleven.Add(100 + v), 4);
+    }
+    EXPECT_EQ(store.writeIntegerArray(nullptr, eleven, u"T"), 1);
+    const DWORD tenth = 110;
+    EXPECT_EQ(raw(u"[T]I10").bytes, bytesOf(&tenth, 4)) << "decimal, no leading zeros";
+
     settingsIntegerArray empty;
     EXPECT_EQ(store.writeIntegerArray(nullptr, empty, u"E"), 1);
     settingsNameSet names(10);
