@@ -131,6 +131,15 @@ std::string resolveTarget(const std::string& path)
     return target;
 }
 
+// A file without write permission for its owner is read-only, as the read-only attribute
+// makes a file on Windows, whoever asks (root included); a file the caller may not write is
+// refused too.
+bool mayReplace(const std::string& target, const struct stat& old)
+{
+    return (old.st_mode & S_IWUSR) != 0 &&
+           ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) == 0;
+}
+
 int createTemporary(const std::string& target, std::string& tempPath)
 {
     std::random_device random;
@@ -251,6 +260,17 @@ DWORD replaceFile(const WCHAR* path, const void* data, std::size_t size)
     }
     const std::string target = resolveTarget(wideText::toUtf8(path));
 
+    // Refused before anything is created: renaming over a file would otherwise replace one
+    // that opening it for writing would not be allowed to touch.
+    struct stat old
+    {
+    };
+    const bool replacing = ::stat(target.c_str(), &old) == 0;
+    if (replacing && (S_ISDIR(old.st_mode) || !mayReplace(target, old)))
+    {
+        return ERROR_ACCESS_DENIED;
+    }
+
     std::string tempPath;
     fileDescriptor file(createTemporary(target, tempPath));
     if (!file.isOpen())
@@ -259,19 +279,9 @@ DWORD replaceFile(const WCHAR* path, const void* data, std::size_t size)
     }
     temporaryFile temp(tempPath);
 
-    struct stat old
+    if (replacing && ::fchmod(file.get(), old.st_mode & 07777) != 0)
     {
-    };
-    if (::stat(target.c_str(), &old) == 0)
-    {
-        if (S_ISDIR(old.st_mode))
-        {
-            return ERROR_ACCESS_DENIED;
-        }
-        if (::fchmod(file.get(), old.st_mode & 07777) != 0)
-        {
-            return errorFromErrno(errno, target, ERROR_WRITE_FAULT);
-        }
+        return errorFromErrno(errno, target, ERROR_WRITE_FAULT);
     }
 
     if (!writeAll(file.get(), static_cast<const BYTE*>(data), size) || ::fsync(file.get()) != 0 ||

@@ -250,6 +250,35 @@ TEST_F(readWriteSettingsToFileTest, stringsStoreTheirTerminatorAndReadUpToTheFir
     EXPECT_EQ(store.entries().count(u"bad"), 0u);
 }
 
+TEST_F(readWriteSettingsToFileTest, textReadsGoByTheTagAloneAndStopAtTheFirstZero)
+{
+    writeBytes(filePath(), imageBuilder()
+                               .u32(4)
+                               .entry(u"inner", 1, {0x61, 0, 0, 0, 0x62, 0, 0, 0})
+                               .entry(u"loose", 1, {0x78, 0, 0x79, 0}) // no terminator
+                               .entry(u"odd", 1, {0x71, 0, 0x72})
+                               .entry(u"number", 4, {0x61, 0, 0, 0})
+                               .get());
+    readWriteSettingsToFile store;
+    ASSERT_EQ(store.loadFile(wideFilePath().c_str()), 1);
+    stubString text;
+    ASSERT_EQ(store.readString(u"inner", text), 1);
+    EXPECT_TRUE(text == u"a");
+    ASSERT_EQ(store.readString(u"loose", text), 1);
+    EXPECT_TRUE(text == u"xy");
+    ASSERT_EQ(store.readStringA("odd", text), 1);
+    EXPECT_TRUE(text == u"q");
+    EXPECT_EQ(store.readString(u"number", text), 0) << "a text's size is no number's";
+    EXPECT_TRUE(text == u"q");
+
+    WCHAR wide[4] = {u'#', u'#', u'#', u'#'};
+    ASSERT_EQ(store.readText(u"loose", wide, 4), 1);
+    EXPECT_EQ(std::u16string(wide, 4), std::u16string(u"xy\0\0", 4));
+    char narrow[4] = {'#', '#', '#', '#'};
+    ASSERT_EQ(store.readTextA("inner", narrow, 2), 1);
+    EXPECT_EQ(std::string(narrow, 3), std::string("a\0#", 3));
+}
+
 TEST_F(readWriteSettingsToFileTest, readTextCopiesAsWcsncpy)
 {
     readWriteSettingsToFile store;
@@ -425,6 +454,25 @@ TEST_F(readWriteSettingsToFileTest, failedSaveKeepsTheOldFileAndTheEntries)
     unsigned int value = 0;
     ASSERT_EQ(store.readUInt(u"A", value), 1);
     EXPECT_EQ(value, 5u);
+}
+
+TEST_F(readWriteSettingsToFileTest, readOnlyFileIsNotReplaced)
+{
+    readWriteSettingsToFile store;
+    ASSERT_EQ(store.writeUInt(nullptr, u"A", 5u), 1);
+    const bytes old = {0, 0, 0, 0};
+    writeBytes(filePath(), old);
+    std::filesystem::permissions(filePath(), std::filesystem::perms::owner_read |
+                                                 std::filesystem::perms::group_read);
+    EXPECT_EQ(store.saveFile(wideFilePath().c_str()), 0);
+    EXPECT_EQ(readBytes(filePath()), old);
+    int files = 0;
+    for (const auto& item : std::filesystem::directory_iterator(testsupport::sandboxRoot()))
+    {
+        files += item.is_regular_file() ? 1 : 0;
+    }
+    EXPECT_EQ(files, 1) << "no temporary file is left";
+    EXPECT_EQ(store.entries().size(), 1u);
 }
 
 TEST_F(readWriteSettingsToFileTest, everyOperationSurvivesSaveAndReload)
