@@ -172,6 +172,26 @@ TEST(settingsFileFormat, zeroNameLengthDropsTheEntryAndResumesAfterTheLength)
     EXPECT_EQ(namesOf(entries), std::vector<std::u16string>{u"B"});
 }
 
+TEST(settingsFileFormat, failedFieldResumesRightAfterTheLastWholeField)
+{
+    // A name length beyond the image: the next entry starts right after that length field.
+    const bytes badName = imageBuilder().u32(2).u32(1000).number(u"B", 2).get();
+    EXPECT_EQ(namesOf(parsed(badName)), std::vector<std::u16string>{u"B"});
+
+    // A data size beyond the image: the next entry starts right after the size field, not
+    // after the bytes it claimed and not at the end.
+    const bytes badData =
+        imageBuilder().u32(2).u32(4).name(u"Z").u32(4).u32(1000).number(u"C", 3).get();
+    const settingsEntryMap entries = parsed(badData);
+    EXPECT_EQ(namesOf(entries), std::vector<std::u16string>{u"C"});
+    EXPECT_EQ(numberOf(entries, u"C"), 3u);
+
+    // A count that runs past the dropped entries still stops at the count: the third whole
+    // entry is not read when the count is 2.
+    const bytes counted = imageBuilder().u32(2).u32(0).number(u"B", 2).number(u"C", 3).get();
+    EXPECT_EQ(namesOf(parsed(counted)), std::vector<std::u16string>{u"B"});
+}
+
 TEST(settingsFileFormat, oddNameLengthUsesWholeCodeUnitsOnly)
 {
     const bytes image = imageBuilder()
