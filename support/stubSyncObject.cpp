@@ -2,9 +2,13 @@
 
 #include "platform/event.h"
 #include "platform/handle.h"
+#include "platform/lastError.h"
 
+// Waiting and closing set the last error on failure; the caller's code is kept, as in all
+// support operations.
 stubSyncObject::~stubSyncObject()
 {
+    const lastErrorPreserver preserveLastError;
     if (m_handle != nullptr)
     {
         CloseHandle(m_handle);
@@ -14,6 +18,7 @@ stubSyncObject::~stubSyncObject()
 
 BOOL stubSyncObject::lock(DWORD timeout)
 {
+    const lastErrorPreserver preserveLastError;
     return WaitForSingleObject(m_handle, timeout) == WAIT_OBJECT_0 ? TRUE : FALSE;
 }
 

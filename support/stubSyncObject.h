@@ -6,6 +6,7 @@
 // The virtual operations, in table order: destructor, timed lock, untimed lock, release,
 // unlock. Each returns non-zero on success. Objects are taken only through stubSyncLock.
 // Objects made with `new` are released through CQuorvaStubObject's operator delete.
+// The caller's last-error code is the same after every operation as before it.
 // Thread-safety: that of the object's kernel handle (any thread may wait on it).
 
 #include "platform/winTypes.h"

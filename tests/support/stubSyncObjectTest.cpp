@@ -1,6 +1,7 @@
 #include "support/stubSyncObject.h"
 #include "platform/event.h"
 #include "platform/handle.h"
+#include "platform/lastError.h"
 #include "support/stubSyncLock.h"
 
 #include <gtest/gtest.h>
@@ -57,6 +58,25 @@ TEST(stubSyncObjectTest, WithoutHandleLockFailsAndReleaseSucceeds)
     EXPECT_EQ(object.lock(0), FALSE);
     EXPECT_EQ(object.lock(), FALSE) << "no handle to wait for";
     EXPECT_EQ(object.release(1, nullptr), TRUE);
+}
+
+TEST(stubSyncObjectTest, FailedWaitAndCloseKeepTheCallersLastError)
+{
+    SetLastError(0xC0FFEE);
+    {
+        handlelessSyncObject object;
+        EXPECT_EQ(object.lock(0), FALSE);
+        EXPECT_EQ(GetLastError(), 0xC0FFEEu) << "the wait on no handle failed inside";
+        stubSyncLock guard(&object, TRUE);
+        EXPECT_EQ(GetLastError(), 0xC0FFEEu);
+    }
+    {
+        eventSyncObject object;
+        // Closed behind the object's back, so its own close fails.
+        ASSERT_NE(CloseHandle(object.getHandle()), FALSE);
+        SetLastError(0xC0FFEE);
+    }
+    EXPECT_EQ(GetLastError(), 0xC0FFEEu);
 }
 
 } // namespace
