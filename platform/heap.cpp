@@ -49,15 +49,17 @@ struct privateHeap
 
 // Live heaps, so that a stale or foreign handle is answered with a failure, never followed.
 // Lock order: the registry lock, then a heap's lock.
+// Never destroyed: static objects free their blocks at exit (the log writer's file-name copy),
+// possibly after a function-local registry made later would already be gone.
 std::mutex& registryLock()
 {
-    static std::mutex lock;
+    static std::mutex& lock = *new std::mutex;
     return lock;
 }
 
 std::unordered_set<privateHeap*>& liveHeaps()
 {
-    static std::unordered_set<privateHeap*> heaps;
+    static std::unordered_set<privateHeap*>& heaps = *new std::unordered_set<privateHeap*>;
     return heaps;
 }
 

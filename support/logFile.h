@@ -25,6 +25,7 @@
 
 #include "platform/winTypes.h"
 
+#include <concepts>
 #include <cstddef>
 
 class stubString;
@@ -39,10 +40,19 @@ public:
     logFile& operator=(const logFile&) = delete;
 
     // Records (and whether the file is closed afterwards):
-    static void writeToLogFile(const WCHAR* fileName, const char* text);  // text; open
-    static void writeToLogFile(const WCHAR* fileName, int value);         // decimal \r\n; close
-    static void writeToLogFile(const WCHAR* fileName, DWORD value);       // hex32 \r\n; open
-    static void writeToLogFile(const WCHAR* fileName, ULONGLONG value);   // hex64 \r\n; close
+    static void writeToLogFile(const WCHAR* fileName, const char* text); // text; open
+    static void writeToLogFile(const WCHAR* fileName, int value);        // decimal \r\n; close
+    static void writeToLogFile(const WCHAR* fileName, DWORD value);      // hex32 \r\n; open
+    static void writeToLogFile(const WCHAR* fileName, ULONGLONG value);  // hex64 \r\n; close
+    // ULONGLONG is `unsigned long` here, so a 64-bit literal (0x1234ull) would match no
+    // overload best; it is the hex64 record, as where ULONGLONG is `unsigned long long`.
+    template <class T>
+    requires std::same_as<T, unsigned long long> &&
+        (!std::same_as<ULONGLONG, unsigned long long>)static void writeToLogFile(
+            const WCHAR* fileName, T value)
+    {
+        writeToLogFile(fileName, static_cast<ULONGLONG>(value));
+    }
     static void writeToLogFile(const WCHAR* fileName, const WCHAR* text); // wide text; open
     static void writeToLogFile(const stubString& fileName, const stubString& text); // wide; open
     // text " " hex64 \r\n; closes.
@@ -120,11 +130,16 @@ private:
 // 8-bit (first form) or wide (second form) text writer, file left open. In the wide form the
 // 8-bit context is widened byte for byte. Nothing is written while logging is disabled, while
 // system-error reports are switched off, or for error code 0. The composed text is cut to
-// 2999 characters. (Pass a typed null for no detail: both forms take a pointer.)
+// 2999 characters. A plain nullptr detail selects the 8-bit form.
 void writeSystemErrorToLogFile(const WCHAR* fileName, DWORD errorCode, const char* context,
                                const char* detail);
 void writeSystemErrorToLogFile(const WCHAR* fileName, DWORD errorCode, const char* context,
                                const WCHAR* detail);
+inline void writeSystemErrorToLogFile(const WCHAR* fileName, DWORD errorCode, const char* context,
+                                      std::nullptr_t)
+{
+    writeSystemErrorToLogFile(fileName, errorCode, context, static_cast<const char*>(nullptr));
+}
 
 // Name numbering: a name gets the number of the names seen before it plus one (from 1, never
 // reused; case-sensitive; an 8-bit name is widened byte for byte). Numbering happens whether
@@ -134,11 +149,13 @@ void writeSystemErrorToLogFile(const WCHAR* fileName, DWORD errorCode, const cha
 void writeFunctionNameToLogFile(const WCHAR* fileName, const WCHAR* functionName);
 void writeFunctionNameToLogFile(const WCHAR* fileName, const char* functionName);
 void writeFileNameToLogFile(const WCHAR* fileName, const WCHAR* nameToNumber);
-// Fill `token` with "Function_" / "FilenameMap_" and the hex32 characters, terminated; an
-// empty text for a null name or when the number cannot be stored.
+// Fill the caller's `token` with "Function_" / "FilenameMap_" and the hex32 characters,
+// terminated; an empty text for a null name or when the number cannot be stored. The buffer
+// must hold nameTokenCapacity characters (the longest token and its terminator fit); a null
+// buffer gets nothing, but the name is still numbered.
 inline constexpr std::size_t nameTokenCapacity = 24;
-void makeFunctionNameToken(const WCHAR* functionName, WCHAR (&token)[nameTokenCapacity]);
-void makeFileNameMapToken(const WCHAR* nameToNumber, WCHAR (&token)[nameTokenCapacity]);
+void makeFunctionNameToken(const WCHAR* functionName, WCHAR* token);
+void makeFileNameMapToken(const WCHAR* nameToNumber, WCHAR* token);
 
 // The switches: logging (0, off, at start), system-error reports (1, on, at start).
 void setLoggingEnabled(DWORD enabled);

@@ -53,8 +53,12 @@ void writeToken(const WCHAR* fileName, const char* prefix, DWORD number)
     logFile::writeToLogFile(fileName, token.c_str());
 }
 
-void fillToken(WCHAR (&token)[nameTokenCapacity], const char* prefix, DWORD number)
+void fillToken(WCHAR* token, const char* prefix, DWORD number)
 {
+    if (token == nullptr)
+    {
+        return;
+    }
     supportText::boundedText<WCHAR, nameTokenCapacity> text;
     if (number != 0)
     {
@@ -108,7 +112,7 @@ void writeFileNameToLogFile(const WCHAR* fileName, const WCHAR* nameToNumber)
     writeToken(fileName, "Filename_", numberOf(fileNameMapLock, fileNameMap, nameToNumber));
 }
 
-void makeFunctionNameToken(const WCHAR* functionName, WCHAR (&token)[nameTokenCapacity])
+void makeFunctionNameToken(const WCHAR* functionName, WCHAR* token)
 {
     const lastErrorPreserver preserveLastError;
     fillToken(token, "Function_",
@@ -116,7 +120,7 @@ void makeFunctionNameToken(const WCHAR* functionName, WCHAR (&token)[nameTokenCa
                                       : 0);
 }
 
-void makeFileNameMapToken(const WCHAR* nameToNumber, WCHAR (&token)[nameTokenCapacity])
+void makeFileNameMapToken(const WCHAR* nameToNumber, WCHAR* token)
 {
     const lastErrorPreserver preserveLastError;
     fillToken(token, "FilenameMap_",

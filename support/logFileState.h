@@ -3,7 +3,8 @@
 // The log writer's process-wide state, shared by its source files only. Defined together in
 // logFileState.cpp so that their construction order is defined: log lock, global logFile,
 // function-name map lock, function-name map, file-name map lock, file-name map (destroyed in
-// the reverse order at exit).
+// the reverse order at exit), all before any ordinary static object of the program is made
+// and after the last one is destroyed.
 
 #include "platform/winTypes.h"
 #include "support/logFile.h"

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+
 namespace
 {
 
@@ -53,6 +56,20 @@ TEST_F(logFileNamesTest, FileNamesHaveTheirOwnNumbers)
     EXPECT_EQ(functionToken(u"f"), u"Function_0x00000001");
     EXPECT_EQ(fileToken(u"main.cpp"), u"FilenameMap_0x00000001");
     EXPECT_EQ(fileToken(u"f"), u"FilenameMap_0x00000002");
+}
+
+TEST_F(logFileNamesTest, TokensFillAnyCallersBufferAndNullBuffersStillNumber)
+{
+    WCHAR wide[64];
+    std::fill(std::begin(wide), std::end(wide), u'#');
+    makeFileNameMapToken(u"a.cpp", wide);
+    EXPECT_EQ(std::u16string(wide), u"FilenameMap_0x00000001");
+    EXPECT_EQ(wide[23], u'#') << "nothing past the terminator";
+
+    makeFunctionNameToken(u"skipped", nullptr);
+    std::u16string heapBuffer(nameTokenCapacity, u'#');
+    makeFunctionNameToken(u"next", heapBuffer.data());
+    EXPECT_EQ(std::u16string(heapBuffer.c_str()), u"Function_0x00000002");
 }
 
 TEST_F(logFileNamesTest, WritesTheTokenWithTheEightBitWriter)

@@ -17,6 +17,17 @@ namespace
 
 using logFileTest = logFileFixture;
 
+// A static object of an ordinary translation unit, as the application object is: the log
+// state must already be made when it is.
+struct madeDuringStaticInitialisation
+{
+    madeDuringStaticInitialisation()
+    {
+        makeFunctionNameToken(u"made during static initialisation", token);
+    }
+    WCHAR token[nameTokenCapacity] = {};
+} const staticUser;
+
 HANDLE const someHeap = reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(0xBEEF));
 
 struct recordCase
@@ -56,6 +67,8 @@ std::vector<recordCase> recordCases()
          "logFile::writeToLogFile 3()", false},
         {"hex64", [](F f) { logFile::writeToLogFile(f, ULONGLONG{0x1234}); },
          "0x0000000000001234\r\n", "logFile::writeToLogFile 4()", true},
+        {"hex64Literal", [](F f) { logFile::writeToLogFile(f, 0xFEDCBA9876543210ull); },
+         "0xfedcba9876543210\r\n", "logFile::writeToLogFile 4()", true},
         {"wide", [](F f) { logFile::writeToLogFile(f, u"h\u00e9\u0141"); },
          std::string("h\0\xE9\0\x41\x01", 6), "logFile::writeToLogFile 5()", false},
         {"strings", [](F f) { logFile::writeToLogFile(stubString(f), stubString(u"s")); },
@@ -117,6 +130,11 @@ TEST_F(logFileTest, EveryRecordHasItsBytesLabelAndClosing)
         EXPECT_EQ(contentOf(name), c.bytes);
         EXPECT_EQ(openDescriptorsOn(name), c.closes ? 0 : 1);
     }
+}
+
+TEST(logFileStaticTest, LogStateIsMadeBeforeOrdinaryStaticObjects)
+{
+    EXPECT_EQ(std::u16string(staticUser.token), u"Function_0x00000001");
 }
 
 TEST_F(logFileTest, RecordsAreAppendedToAnExistingFile)

@@ -32,6 +32,12 @@ TEST_F(logSystemErrorTest, WithoutDetailTheContextEndsTheReport)
                               static_cast<const char*>(nullptr));
     EXPECT_EQ(contentOf("ui.txt"),
               "The system cannot find the file specified.\r\n : deleting value");
+    writeSystemErrorToLogFile(logPath("wide.txt"), 2, "deleting value",
+                              static_cast<const WCHAR*>(nullptr));
+    EXPECT_EQ(contentOf("wide.txt"),
+              utf16le("The system cannot find the file specified.\r\n : deleting value"));
+    writeSystemErrorToLogFile(logPath("plain.txt"), 3, "x", nullptr);
+    EXPECT_EQ(contentOf("plain.txt"), "The system cannot find the path specified.\r\n : x");
 }
 
 TEST_F(logSystemErrorTest, WideFormWidensTheContextByteForByte)
