@@ -136,6 +136,18 @@ TEST(wholeFile, failedReplaceLeavesEverythingAsItWas)
     EXPECT_EQ(wholeFile::replaceFile(wide(root / "folder").c_str(), "x", 1), ERROR_ACCESS_DENIED);
     EXPECT_TRUE(fs::is_directory(root / "folder"));
     EXPECT_EQ(regularFilesIn(root), 0);
+
+    // Read-only as Windows' attribute makes it: refused for every caller, root included, also
+    // through a link.
+    const fs::path readOnly = root / "readonly.bin";
+    writeFile(readOnly, "old");
+    fs::permissions(readOnly, fs::perms::owner_read | fs::perms::group_read);
+    EXPECT_EQ(wholeFile::replaceFile(wide(readOnly).c_str(), "x", 1), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(regularFilesIn(root), 1) << "no temporary file is left";
+    fs::create_symlink(readOnly, root / "link.bin");
+    EXPECT_EQ(wholeFile::replaceFile(wide(root / "link.bin").c_str(), "x", 1), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(contentOf(readOnly), "old");
+
     EXPECT_EQ(wholeFile::replaceFile(nullptr, "x", 1), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(wholeFile::replaceFile(wide(root / "y.bin").c_str(), nullptr, 1),
               ERROR_INVALID_PARAMETER);
