@@ -87,13 +87,13 @@ void logFile::perform(const WCHAR* fileName, const WCHAR* label, gate when, bool
     const writeInProgressFlag inProgress;
     logFile& log = globalLogFile;
     log.setFileName(fileName);
-    // The "3()" writes come this far while logging is off, but must not create the file.
-    if (!isEnabled() || !log.openIfClosed())
+    // The "3()" writes come this far while logging is off: they write nothing and must not
+    // create the file, but a closing one still closes a file left open.
+    if (isEnabled() && log.openIfClosed())
     {
-        return;
+        record(log);
     }
-    record(log);
-    if (closeAfter)
+    if (closeAfter && log.isOpen())
     {
         log.close();
     }

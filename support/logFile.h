@@ -13,7 +13,8 @@
 // Gating: every write returns at once while logging is disabled (the start state) or while
 // another write is under way on any thread (such a write is dropped, not queued). The two
 // "writeToLogFile 3()" writes (decimal and hex32) only take the log lock and record the name
-// while disabled. Writes never report failure: a file that cannot be opened skips the record
+// while disabled (and the closing decimal one closes a file left open); they never open or
+// create one then. Writes never report failure: a file that cannot be opened skips the record
 // and the next write tries again; short writes are ignored. Null texts and names are
 // skipped, never read. Every operation here leaves the caller's last-error code unchanged.
 //

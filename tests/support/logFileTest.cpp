@@ -1,5 +1,6 @@
 #include "support/logFile.h"
 #include "platform/heap.h"
+#include "support/logFileState.h"
 #include "support/logStopwatch.h"
 #include "support/stubHeap.h"
 #include "support/stubString.h"
@@ -198,9 +199,43 @@ TEST_F(logFileTest, DisablingDoesNotChangeAnOpenFile)
 {
     logFile::writeToLogFile(logPath("kept.txt"), "kept");
     setLoggingEnabled(0);
+    logFile::writeToLogFile(logPath("kept.txt"), DWORD{5});
+    EXPECT_EQ(openDescriptorsOn("kept.txt"), 1);
     logFile::writeToLogFile(logPath("kept.txt"), 5);
+    EXPECT_EQ(openDescriptorsOn("kept.txt"), 0) << "the closing \"3()\" write still closes";
     logFile::writeToLogFile(logPath("kept.txt"), "more");
     EXPECT_EQ(contentOf("kept.txt"), "kept");
+}
+
+TEST_F(logFileTest, WriteArrivingDuringAnotherIsDroppedBeforeTheLock)
+{
+    logFileState::writeInProgress = 1;
+    traceLocks(true);
+    for (const recordCase& c : recordCases())
+    {
+        SCOPED_TRACE(c.name);
+        c.write(logPath(std::string("busy-") + c.name));
+        EXPECT_FALSE(exists(std::string("busy-") + c.name));
+    }
+    writeSystemErrorToLogFile(logPath("busy-report"), 5, "c", "d");
+    writeFunctionNameToLogFile(logPath("busy-name"), u"f");
+    logFileState::writeInProgress = 0;
+    EXPECT_FALSE(exists("busy-report"));
+    EXPECT_FALSE(exists("busy-name"));
+    EXPECT_EQ(traces(), "") << "not even the \"3()\" writes wait for the lock";
+}
+
+TEST_F(logFileTest, NameCopyRefusedSkipsTheRecordUntilMemoryReturns)
+{
+    logFile::writeToLogFile(logPath("first.txt"), "1");
+    ASSERT_NE(logFileState::logHeap, nullptr);
+    heapSetFailAfter(logFileState::logHeap, 0);
+    logFile::writeToLogFile(logPath("refused.txt"), "lost");
+    heapSetFailAfter(logFileState::logHeap, -1);
+    EXPECT_FALSE(exists("refused.txt"));
+    EXPECT_EQ(contentOf("first.txt"), "1") << "the old file is not written either";
+    logFile::writeToLogFile(logPath("refused.txt"), "kept");
+    EXPECT_EQ(contentOf("refused.txt"), "kept");
 }
 
 TEST_F(logFileTest, NullNamesAndTextsAreSkipped)
