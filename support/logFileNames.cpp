@@ -19,21 +19,22 @@ namespace
 DWORD numberOf(stubCriticalSection& lock, stubMapStringToPtr& map, const WCHAR* name)
 {
     const stubSyncLock guard(&lock, TRUE);
-    void* stored = nullptr;
-    if (map.Lookup(name, stored) != FALSE)
-    {
-        return static_cast<DWORD>(reinterpret_cast<std::uintptr_t>(stored));
-    }
-    const auto number = static_cast<DWORD>(map.GetCount() + 1);
     try
     {
+        // Both copy the key, so both may run out of memory.
+        void* stored = nullptr;
+        if (map.Lookup(name, stored) != FALSE)
+        {
+            return static_cast<DWORD>(reinterpret_cast<std::uintptr_t>(stored));
+        }
+        const auto number = static_cast<DWORD>(map.GetCount() + 1);
         map.SetAt(name, reinterpret_cast<void*>(static_cast<std::uintptr_t>(number)));
+        return number;
     }
     catch (const std::bad_alloc&)
     {
         return 0;
     }
-    return number;
 }
 
 template <class Char, std::size_t Capacity>
