@@ -1,0 +1,116 @@
+#pragma once
+
+// The dialog base of the framework on Qt: a QDialog built from a declarative template, with
+// the framework vocabulary dialog code is written in (controls by numeric id, check numbers,
+// list items carrying numbers, commands routed by id, a window timer, the modal run and the
+// system-menu route).
+//
+// Lifecycle: construction only records the template. The window (the widgets of every row)
+// exists after Create(), which also calls OnInitDialog(); DoModal() creates it when needed
+// and runs it. HasWindow() tells which state the dialog is in; the id-based operations do
+// nothing, or answer 0 / -1 / an empty text, for an id without a control or before Create().
+// Ending the dialog (EndDialog) stops its timers; the widgets stay until destruction.
+// GUI thread only.
+
+#include "framework/dialogTemplate.h"
+#include "platform/winTypes.h"
+
+#include <QDialog>
+#include <QString>
+#include <functional>
+#include <map>
+
+class QMenu;
+
+constexpr int IDOK = 1;
+constexpr int IDCANCEL = 2;
+constexpr UINT CTLCOLOR_EDIT = 1;
+
+class CDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // `dialogTemplate` must outlive the dialog (templates are static data).
+    explicit CDialog(const dialogTemplate& dialogTemplate, QWidget* parent = nullptr);
+    ~CDialog() override;
+
+    CDialog(const CDialog&) = delete;
+    CDialog& operator=(const CDialog&) = delete;
+
+    // Builds the window from the template and calls OnInitDialog(); a second call does nothing.
+    void Create();
+    bool HasWindow() const { return m_created; }
+
+    // Creates the window when needed and runs it modally until EndDialog; returns the result
+    // given to EndDialog (IDOK, IDCANCEL or a dialog's own).
+    int DoModal();
+    void EndDialog(int result);
+
+    const dialogTemplate& GetTemplate() const { return m_template; }
+
+    QWidget* GetDlgItem(int id) const;
+
+    // Check boxes keep the number they were given (any value, shown ticked unless 0) until
+    // the user clicks them, which gives 1 or 0. Other controls: no effect / 0.
+    void CheckDlgButton(int id, UINT check);
+    UINT IsDlgButtonChecked(int id) const;
+
+    // Text of labels, buttons, edits, a combo's edit field and read-only text views.
+    void SetDlgItemText(int id, const QString& text);
+    void SetDlgItemText(int id, const WCHAR* text); // null gives the empty text
+    QString GetDlgItemText(int id) const;
+
+    void EnableDlgItem(int id, bool enable);
+
+    // Drop-down lists: items with the number they carry. AddItem returns the new index, or
+    // -1 when `id` names no list. GetCurSel is -1 with no selection; SetCurSel(-1) clears it;
+    // an index out of range clears it too and returns false. GetItemData of a bad index is 0.
+    int AddItem(int id, const QString& text, DWORD data);
+    bool SetCurSel(int id, int index);
+    int GetCurSel(int id) const;
+    DWORD GetItemData(int id, int index) const;
+    int GetItemCount(int id) const;
+
+    // Window timer: OnTimer(timerId) every `milliseconds` until KillTimer or the dialog ends.
+    // Setting an id again restarts it with the new period.
+    void SetTimer(UINT timerId, UINT milliseconds);
+    void KillTimer(UINT timerId);
+
+    // The system menu, offered as the dialog's context menu. Items route to OnSysCommand.
+    void AppendSystemMenuSeparator();
+    void AppendSystemMenuItem(UINT commandId, const QString& text);
+    QMenu* GetSystemMenu() const { return m_systemMenu; }
+
+    // The command route of a clicked button or check box: a registered handler, else the
+    // defaults (IDOK -> OnOK, IDCANCEL -> OnCancel). True when something handled it.
+    virtual bool OnCommand(int id);
+    virtual void OnSysCommand(UINT commandId);
+
+    virtual BOOL OnInitDialog();
+    virtual void OnOK();     // EndDialog(IDOK)
+    virtual void OnCancel(); // EndDialog(IDCANCEL)
+    virtual void OnTimer(UINT timerId);
+
+    // Qt's own ends of a dialog (Enter without a default button, Escape, the close box) take
+    // the framework's route.
+    void accept() override;
+    void reject() override;
+
+protected:
+    // Registers the handler of command `id`, replacing any earlier one.
+    void OnCommandId(int id, std::function<void()> handler);
+
+    void timerEvent(QTimerEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void connectCommand(QWidget& control, int id);
+    void killAllTimers();
+
+    const dialogTemplate& m_template;
+    bool m_created = false;
+    std::map<int, std::function<void()>> m_handlers;
+    std::map<UINT, int> m_timers;  // framework id -> Qt timer id
+    QMenu* m_systemMenu = nullptr; // child of the dialog
+};
