@@ -1,0 +1,93 @@
+#pragma once
+
+// The tool's one working window (template 102): shows every setting of the debug settings
+// catalogue, loads them from the current user's product key when it opens, writes them to
+// both settings locations on Apply and OK, and acts on the product's log files and minidump
+// directory.
+//
+// The dialog keeps the settings model in its members and treats the controls as a view: the
+// group buttons and "Reset to Defaults" change the model and redraw the boxes from it; Apply
+// copies every control back and writes the model. Nothing is shown about the outcome of a
+// write. The shell actions are borrowed and must outlive the dialog. GUI thread only.
+
+#include "app/debugSettingsValues.h"
+#include "app/settingsLocation.h"
+#include "controls/CParsedEdit.h"
+#include "controls/corUXThemeCtrls.h"
+#include "framework/CDialog.h"
+#include "framework/IShellActions.h"
+
+class CReZevavEvadurovDlg : public CDialog
+{
+    Q_OBJECT
+
+public:
+    static constexpr UINT IDM_ABOUTBOX = 0x10;
+    static constexpr UINT fileButtonsTimer = 1;
+
+    explicit CReZevavEvadurovDlg(IShellActions& shell, QWidget* parent = nullptr);
+    ~CReZevavEvadurovDlg() override;
+
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+    void OnCancel() override;
+    void OnSysCommand(UINT commandId) override;
+    void OnTimer(UINT timerId) override;
+
+    // Copies every control into the model and writes both settings locations.
+    void OnApply();
+    // One write pass of all rows over the product key currently open in the location.
+    void WriteSettings(DWORD startupOrder, DWORD hookControl, DWORD breakpoint);
+
+    void UpdateCheckBoxes();
+    void UpdateFileButtons();
+    void OnResetToDefaults();
+
+    void OnUserInterfaceSetAll();
+    void OnUserInterfaceResetAll();
+    void OnStubDataCollectionSetAll();
+    void OnStubDataCollectionResetAll();
+    void OnStubDebugSetAll();
+    void OnStubDebugResetAll();
+
+    // The colour route of edit controls: for the directory field, its validation verdict
+    // adjusts `palette` (true when it drew the failure colour); for anything else nothing
+    // changes. The field applies the same verdict itself whenever it paints.
+    bool OnCtlColor(QPalette& palette, QWidget* child, UINT kind) const;
+
+    // Log-file and minidump-directory actions.
+    void OnDeleteUILogFile();
+    void OnDeleteMainLogFile();
+    void OnViewUILogFile();
+    void OnViewMainLogFile();
+    void OnCreateMinidumps();
+    void OnBrowseMinidumpDirectory();
+    void OnViewMinidumpDirectory();
+
+    // Opens an existing path with the desktop's program; null does nothing, a path that does
+    // not exist beeps.
+    void OpenWithShell(const WCHAR* path);
+    // Lets the user choose a directory, starting at the one `buffer` names; true with the
+    // chosen path in `buffer` (capacity MAX_PATH wide characters, terminator included), false
+    // with `buffer` unchanged when the user cancels or the path would not fit.
+    bool BrowseForDirectory(QWidget* owner, WCHAR* buffer, const QString& title);
+
+    // The model, for inspection: one entry per catalogue row (the two lists and
+    // debugBreakpoint are not held and their entries stay 0).
+    const debugSettingsValues& Model() const { return m_settings; }
+    const corUXThemeCtrls& ThemeControls() const { return m_themeCtrls; }
+
+private:
+    void setGroup(settingGroup group, DWORD value);
+    // Selects the item carrying `number`; a number without an item gets one of its own, so
+    // a value stored by another program is shown and written back unchanged.
+    void selectListItem(int listId, DWORD number);
+    // The number the selected item carries, 0 with none selected.
+    DWORD selectedListNumber(int listId) const;
+
+    IShellActions& m_shell;
+    settingsLocation m_location;    // the four key handles of the open settings location
+    debugSettingsValues m_settings; // the switches and the minidump directory
+    corUXThemeCtrls m_themeCtrls;
+    CParsedEdit m_directoryField;
+};
