@@ -395,3 +395,22 @@ TEST_F(mainDialogTest, TheDirectoryFieldAnswersTheEditColourRequestWithItsVerdic
 }
 
 } // namespace
+
+// Not a check: renders the dialog for the documentation. Run with
+//   RZ_SCREENSHOT=docs/screenshot.png tests_gui --gtest_also_run_disabled_tests
+//   --gtest_filter='*Screenshot*'
+TEST_F(mainDialogFixture, DISABLED_Screenshot)
+{
+    const char* const target = std::getenv("RZ_SCREENSHOT");
+    if (target == nullptr)
+    {
+        GTEST_SKIP() << "RZ_SCREENSHOT names no file";
+    }
+    storeDword(u"debugHeap", 1);
+    storeDword(u"debugCreateMinidumpsOnException", 1);
+    storeDword(u"writeToLog_uiAlloc", 1);
+    storeDword(u"debugCallstacks", 1);
+    CReZevavEvadurovDlg& dlg = open();
+    QTest::qWait(50);
+    EXPECT_TRUE(dlg.grab().save(QString::fromUtf8(target)));
+}
