@@ -1,0 +1,69 @@
+#include "app/CReZevavEvadurovApp.h"
+
+#include "tests/gui/mainDialogFixture.h"
+
+#include <QApplication>
+#include <QTimer>
+
+namespace
+{
+
+using CReZevavEvadurovAppTest = mainDialogFixture;
+
+// Presses `button` of the main dialog once it runs modally, and notes what it saw.
+struct dialogCloser
+{
+    void closeWith(int button, const CReZevavEvadurovApp& application)
+    {
+        timer.setInterval(10);
+        QObject::connect(&timer, &QTimer::timeout,
+                         [this, button, &application]
+                         {
+                             auto* const dialog = qobject_cast<CReZevavEvadurovDlg*>(
+                                 QApplication::activeModalWidget());
+                             if (dialog == nullptr || ++ticks > 500)
+                             {
+                                 return;
+                             }
+                             timer.stop();
+                             sawDialog = true;
+                             mainWindowWasDialog = application.m_pMainWnd == dialog;
+                             title = dialog->windowTitle();
+                             QTest::mouseClick(dialog->GetDlgItem(button), Qt::LeftButton);
+                         });
+        timer.start();
+    }
+
+    QTimer timer;
+    int ticks = 0;
+    bool sawDialog = false;
+    bool mainWindowWasDialog = false;
+    QString title;
+};
+
+TEST_F(CReZevavEvadurovAppTest, CloseEndsTheApplicationWithoutWriting)
+{
+    CReZevavEvadurovApp application;
+    dialogCloser closer;
+    closer.closeWith(IDCANCEL, application);
+    EXPECT_EQ(RunApplication(application), 0);
+    EXPECT_TRUE(closer.sawDialog);
+    EXPECT_TRUE(closer.mainWindowWasDialog);
+    EXPECT_EQ(closer.title, QStringLiteral("reZevavEvadurov x64"));
+    EXPECT_EQ(application.m_pMainWnd, nullptr);
+    EXPECT_NE(getStubHeap(), nullptr);
+    EXPECT_EQ(stored(u"debugCRT").result, static_cast<LSTATUS>(ERROR_FILE_NOT_FOUND));
+}
+
+TEST_F(CReZevavEvadurovAppTest, OkWritesTheSettingsAndEndsTheApplication)
+{
+    CReZevavEvadurovApp application;
+    dialogCloser closer;
+    closer.closeWith(IDOK, application);
+    EXPECT_FALSE(application.InitInstance());
+    EXPECT_TRUE(closer.sawDialog);
+    EXPECT_EQ(storedDword(u"debugResetLogFileAtStartup"), 1u);
+    EXPECT_EQ(storedDword(u"debugResetLogFileAtStartup", HKEY_USERS, kDefaultProductPath), 1u);
+}
+
+} // namespace
