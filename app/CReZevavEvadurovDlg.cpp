@@ -5,11 +5,10 @@
 #include "app/mainDialogTemplate.h"
 #include "app/productPaths.h"
 #include "framework/controlId.h"
+#include "framework/dialogControls.h"
 #include "platform/fileSystem.h"
 #include "settings/readWriteSettingsToRegistry.h"
 #include "support/productDataDirectory.h"
-
-#include <QApplication>
 
 namespace
 {
@@ -50,6 +49,7 @@ CReZevavEvadurovDlg::CReZevavEvadurovDlg(IShellActions& shell, QWidget* parent)
     : CDialog(mainDialogTemplate(), parent), m_shell(shell),
       m_settings(debugSettingsValues::startValues(u"")), m_directoryField(0, shell)
 {
+    m_hIcon = dialogControls::applicationIcon(*this);
     OnStubDebugResetAll();
     OnUserInterfaceResetAll();
     OnStubDataCollectionResetAll();
@@ -109,7 +109,7 @@ BOOL CReZevavEvadurovDlg::OnInitDialog()
     loaded.numbers[startupRow] = loaded.numbers[hookRow] = loaded.numbers[breakpointRow] = 0;
     m_settings = loaded;
 
-    setWindowIcon(QApplication::windowIcon());
+    setWindowIcon(m_hIcon);
 
     for (const debugSettingList& list : debugSettingsCatalogue::lists())
     {

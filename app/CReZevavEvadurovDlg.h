@@ -17,6 +17,8 @@
 #include "framework/CDialog.h"
 #include "framework/IShellActions.h"
 
+#include <QIcon>
+
 class CReZevavEvadurovDlg : public CDialog
 {
     Q_OBJECT
@@ -54,6 +56,8 @@ public:
     // adjusts `palette` (true when it drew the failure colour); for anything else nothing
     // changes. The field applies the same verdict itself whenever it paints.
     bool OnCtlColor(QPalette& palette, QWidget* child, UINT kind) const;
+    // The icon loaded at construction, which the window also shows.
+    QIcon OnQueryDragIcon() const { return m_hIcon; }
 
     // Log-file and minidump-directory actions.
     void OnDeleteUILogFile();
@@ -86,6 +90,7 @@ private:
     DWORD selectedListNumber(int listId) const;
 
     IShellActions& m_shell;
+    QIcon m_hIcon;
     settingsLocation m_location;    // the four key handles of the open settings location
     debugSettingsValues m_settings; // the switches and the minidump directory
     corUXThemeCtrls m_themeCtrls;

@@ -77,12 +77,7 @@ QWidget* createWidget(const dialogControl& row, QWidget& parent)
     case dialogControlKind::Icon:
     {
         auto* const label = new QLabel(&parent);
-        QIcon icon = QApplication::windowIcon();
-        if (icon.isNull())
-        {
-            icon = parent.style()->standardIcon(QStyle::SP_ComputerIcon);
-        }
-        label->setPixmap(icon.pixmap(32, 32));
+        label->setPixmap(dialogControls::applicationIcon(parent).pixmap(32, 32));
         return label;
     }
     }
@@ -90,6 +85,12 @@ QWidget* createWidget(const dialogControl& row, QWidget& parent)
 }
 
 } // namespace
+
+QIcon dialogControls::applicationIcon(const QWidget& widget)
+{
+    const QIcon icon = QApplication::windowIcon();
+    return icon.isNull() ? widget.style()->standardIcon(QStyle::SP_ComputerIcon) : icon;
+}
 
 QWidget* dialogControls::create(const dialogControl& row, const dialogUnits& units, QWidget& parent)
 {

@@ -7,6 +7,7 @@
 #include "framework/dialogTemplate.h"
 #include "framework/dialogUnits.h"
 
+#include <QIcon>
 #include <QWidget>
 
 namespace dialogControls
@@ -17,5 +18,9 @@ inline constexpr char checkNumberProperty[] = "checkNumber";
 
 // A new child of `parent`, owned by it; never null.
 QWidget* create(const dialogControl& row, const dialogUnits& units, QWidget& parent);
+
+// The application's icon (resource 128 of the template world): the application's window
+// icon, or the style's computer icon when the application set none. Never null.
+QIcon applicationIcon(const QWidget& widget);
 
 } // namespace dialogControls

@@ -380,6 +380,16 @@ TEST_F(mainDialogTest, TheAboutCommandShowsTheAboutBoxAndLeavesTheDialogAsItWas)
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
+TEST_F(mainDialogTest, TheWindowShowsTheIconLoadedAtConstruction)
+{
+    dialog = std::make_unique<CReZevavEvadurovDlg>(shell);
+    const QIcon loaded = dialog->OnQueryDragIcon();
+    ASSERT_FALSE(loaded.isNull());
+    dialog->Create();
+    EXPECT_FALSE(dialog->windowIcon().isNull());
+    EXPECT_EQ(dialog->windowIcon().cacheKey(), loaded.cacheKey());
+}
+
 TEST_F(mainDialogTest, TheDirectoryFieldAnswersTheEditColourRequestWithItsVerdict)
 {
     CReZevavEvadurovDlg& dlg = open();
