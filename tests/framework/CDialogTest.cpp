@@ -200,7 +200,7 @@ TEST(CDialogTest, TimerDeliversItsOwnIdUntilKilled)
     recordingDialog dialog;
     dialog.Create();
     dialog.SetTimer(7, 10);
-    EXPECT_TRUE(QTest::qWaitFor([&dialog] { return dialog.timers.size() >= 2; }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&dialog] { return dialog.timers.size() >= 2; }, 10000));
     EXPECT_EQ(dialog.timers.front(), 7u);
     dialog.KillTimer(7);
     const std::size_t seen = dialog.timers.size();
