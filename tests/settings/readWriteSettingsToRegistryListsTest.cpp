@@ -265,7 +265,9 @@ TEST_F(readWriteSettingsToRegistryListsTest, StringArrayWriteSkipsNullItemsAndTh
 // Item 10 of this prefix needs 261 characters; cut to 260 it would land on item 1.
 TEST_F(readWriteSettingsToRegistryListsTest, ItemNamesTooLongAreNeitherWrittenNorCut)
 {
-    const std::u16string stem = u"[" + repeatW(u'p', 255) + u"]SS";
+    std::u16string stem = u"[";
+    stem += repeatW(u'p', 255);
+    stem += u"]SS";
     stubString first(u"first");
     stubString last(u"last");
     CVector<stubString*> array;
@@ -379,8 +381,9 @@ TEST_F(readWriteSettingsToRegistryListsTest, DllMapReadCountsEveryValueOfTheKey)
 {
     for (int i = 0; i < 3; ++i)
     {
-        setSz(w("[dll]S" + std::to_string(i)).c_str(), w("m" + std::to_string(i)));
-        setDword(w("[dll]I" + std::to_string(i)).c_str(), static_cast<DWORD>(10 + i));
+        const std::string n = std::to_string(i);
+        setSz(w(std::string("[dll]S").append(n)).c_str(), w(std::string("m").append(n)));
+        setDword(w(std::string("[dll]I").append(n)).c_str(), static_cast<DWORD>(10 + i));
     }
     setSz(u"[dll]S3", u"m3");
     setDword(u"[dll]I3", 13);
