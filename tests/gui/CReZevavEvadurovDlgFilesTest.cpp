@@ -102,6 +102,23 @@ TEST_F(mainDialogFilesTest, TheMinidumpBoxGreysItsRowAtOnce)
     EXPECT_FALSE(enabled(1102));
 }
 
+TEST_F(mainDialogFilesTest, TheMinidumpBoxCountsOnlyTheLowByteOfItsState)
+{
+    storeDword(u"debugCreateMinidumpsOnException", 0x100);
+    CReZevavEvadurovDlg& dlg = open();
+    EXPECT_EQ(dlg.IsDlgButtonChecked(1084), 0x100u);
+    for (const int id : {1103, 1101, 1102, 1104})
+    {
+        EXPECT_FALSE(enabled(id)) << id;
+    }
+    dlg.CheckDlgButton(1084, 0x101);
+    dialog->OnTimer(CReZevavEvadurovDlg::fileButtonsTimer);
+    for (const int id : {1103, 1101, 1102, 1104})
+    {
+        EXPECT_TRUE(enabled(id)) << id;
+    }
+}
+
 TEST_F(mainDialogFilesTest, BrowseStartsAtTheFieldAndACancelLeavesIt)
 {
     CReZevavEvadurovDlg& dlg = open();
@@ -128,11 +145,23 @@ TEST_F(mainDialogFilesTest, AChosenDirectoryIsWrittenOnlyByTheNextApply)
     EXPECT_EQ(dlg.GetDlgItemText(1101), shell.chooserAnswer);
     EXPECT_EQ(stored(u"debugCreateMinidumpsOnExceptionDirectory").result,
               static_cast<LSTATUS>(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(QString::fromUtf16(dlg.Model().text.c_str()), productDirectory());
     click(3);
     const std::u16string expected = u"/chosen/d\u00e9p\u00f4t";
     const storedValue value = stored(u"debugCreateMinidumpsOnExceptionDirectory");
     EXPECT_EQ(value.bytes.size(), (expected.size() + 1) * 2);
     EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(value.bytes.data())), expected);
+}
+
+TEST_F(mainDialogFilesTest, CloseDiscardsAChosenDirectory)
+{
+    open();
+    click(1084);
+    shell.chooserAnswer = QStringLiteral("/chosen");
+    click(1102);
+    click(2);
+    EXPECT_EQ(stored(u"debugCreateMinidumpsOnExceptionDirectory").result,
+              static_cast<LSTATUS>(ERROR_FILE_NOT_FOUND));
 }
 
 TEST_F(mainDialogFilesTest, ViewOfTheDirectoryOpensTheFieldTextWithoutAnyCheck)

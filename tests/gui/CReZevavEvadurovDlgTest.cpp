@@ -328,6 +328,32 @@ TEST_F(mainDialogTest, AByteSwitchOfAnotherSizeLoadsAsMissingAndApplyMendsIt)
     EXPECT_EQ(value.bytes, (std::vector<BYTE>{0}));
 }
 
+TEST_F(mainDialogTest, TheByteSwitchReachesItsBoxWidenedWithItsSignAndReturnsAsOneByte)
+{
+    const BYTE high = 0x80;
+    store(u"advancedCRTEnable", REG_BINARY, &high, 1);
+    CReZevavEvadurovDlg& dlg = open();
+    EXPECT_EQ(dlg.IsDlgButtonChecked(1053), 0xFFFFFF80u);
+    click(3);
+    EXPECT_EQ(stored(u"advancedCRTEnable").bytes, (std::vector<BYTE>{0x80}));
+    // A redraw from the model widens it again.
+    click(1023);
+    EXPECT_EQ(dlg.IsDlgButtonChecked(1053), 0xFFFFFF80u);
+}
+
+TEST_F(mainDialogTest, ARedrawLeavesTheListsAndTheBreakpointBoxAlone)
+{
+    CReZevavEvadurovDlg& dlg = open();
+    dlg.SetCurSel(1003, 9);
+    dlg.SetCurSel(1004, 1);
+    click(1002);
+    click(1100);
+    click(1029);
+    EXPECT_EQ(dlg.GetItemData(1003, dlg.GetCurSel(1003)), 9u);
+    EXPECT_EQ(dlg.GetItemData(1004, dlg.GetCurSel(1004)), 1u);
+    EXPECT_EQ(dlg.IsDlgButtonChecked(1002), 1u);
+}
+
 TEST_F(mainDialogTest, AnEmptyDirectoryFieldIsWrittenAsTheTerminatorAlone)
 {
     CReZevavEvadurovDlg& dlg = open();
