@@ -2,6 +2,8 @@
 
 #include "tests/gui/mainDialogFixture.h"
 
+#include "platform/heap.h"
+
 #include <QApplication>
 #include <QTimer>
 
@@ -35,6 +37,7 @@ struct dialogCloser
                              timer.stop();
                              sawDialog = true;
                              mainWindowWasDialog = application.m_pMainWnd == dialog;
+                             heapWhileRunning = getStubHeap() != nullptr;
                              title = dialog->windowTitle();
                              QTest::mouseClick(dialog->GetDlgItem(button), Qt::LeftButton);
                          });
@@ -56,6 +59,7 @@ struct dialogCloser
     int misses = 0;
     bool sawDialog = false;
     bool mainWindowWasDialog = false;
+    bool heapWhileRunning = false;
     QString title;
 };
 
@@ -69,7 +73,6 @@ TEST_F(CReZevavEvadurovAppTest, CloseEndsTheApplicationWithoutWriting)
     EXPECT_TRUE(closer.mainWindowWasDialog);
     EXPECT_EQ(closer.title, QStringLiteral("reZevavEvadurov x64"));
     EXPECT_EQ(application.m_pMainWnd, nullptr);
-    EXPECT_NE(getStubHeap(), nullptr);
     EXPECT_EQ(stored(u"debugCRT").result, static_cast<LSTATUS>(ERROR_FILE_NOT_FOUND));
 }
 
@@ -82,6 +85,19 @@ TEST_F(CReZevavEvadurovAppTest, OkWritesTheSettingsAndEndsTheApplication)
     EXPECT_TRUE(closer.sawDialog);
     EXPECT_EQ(storedDword(u"debugResetLogFileAtStartup"), 1u);
     EXPECT_EQ(storedDword(u"debugResetLogFileAtStartup", HKEY_USERS, kDefaultProductPath), 1u);
+}
+
+TEST_F(CReZevavEvadurovAppTest, StartUpCreatesThePrivateHeap)
+{
+    ASSERT_EQ(heapBlockCount(getStubHeap()), 0u) << "blocks would be lost";
+    destroyStubHeap();
+    ASSERT_EQ(getStubHeap(), nullptr);
+    CReZevavEvadurovApp application;
+    dialogCloser closer;
+    closer.closeWith(IDCANCEL, application);
+    EXPECT_FALSE(application.InitInstance());
+    EXPECT_TRUE(closer.sawDialog);
+    EXPECT_TRUE(closer.heapWhileRunning);
 }
 
 } // namespace

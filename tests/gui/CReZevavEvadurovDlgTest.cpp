@@ -401,6 +401,21 @@ TEST_F(mainDialogTest, TheAboutCommandShowsTheAboutBoxAndLeavesTheDialogAsItWas)
     EXPECT_EQ(seenTitle, QStringLiteral("About reZevavEvadurov"));
     EXPECT_TRUE(dlg.isVisible());
     EXPECT_EQ(dlg.IsDlgButtonChecked(1006), 1u);
+    // The framework's low four bits of a command do not matter.
+    sawAbout = false;
+    QTimer::singleShot(0,
+                       [&]
+                       {
+                           auto* const about =
+                               qobject_cast<CAboutDlg*>(QApplication::activeModalWidget());
+                           sawAbout = about != nullptr;
+                           if (about != nullptr)
+                           {
+                               QTest::mouseClick(about->GetDlgItem(IDOK), Qt::LeftButton);
+                           }
+                       });
+    dlg.OnSysCommand(0x1F);
+    EXPECT_TRUE(sawAbout);
     // Other system commands are not the About box.
     dlg.OnSysCommand(0xF060 & ~0xFu);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
