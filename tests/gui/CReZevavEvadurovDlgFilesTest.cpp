@@ -43,6 +43,24 @@ TEST_F(mainDialogFilesTest, LogFileButtonsFollowTheFilesWithinATimerTick)
     EXPECT_FALSE(enabled(1054));
 }
 
+TEST_F(mainDialogFilesTest, WithoutAPerUserFolderTheLogButtonsStayDisabled)
+{
+    setenv("XDG_DATA_HOME", "", 1);
+    setenv("HOME", "", 1);
+    resetProductDataPathsForTests();
+    ASSERT_EQ(std::u16string(productPaths::uiLogFile()), u"");
+    ASSERT_EQ(std::u16string(productPaths::mainLogFile()), u"");
+    CReZevavEvadurovDlg& dlg = open();
+    for (const int id : {1030, 1054, 1026, 1055})
+    {
+        EXPECT_FALSE(enabled(id)) << id;
+    }
+    EXPECT_EQ(dlg.GetDlgItemText(1031), QString());
+    dlg.OnViewMainLogFile();
+    EXPECT_EQ(shell.beeps, 1);
+    EXPECT_TRUE(shell.opened.empty());
+}
+
 TEST_F(mainDialogFilesTest, DeleteRemovesTheFileAndDisablesItsButtonsAtOnce)
 {
     createFile(productPaths::mainLogFile());
