@@ -15,21 +15,21 @@ enum class dialogControlKind
 {
     DefaultPushButton, // BS_DEFPUSHBUTTON: the button Enter presses
     PushButton,
-    AutoCheckBox,      // toggles itself when clicked
-    StaticText,        // left-aligned label
-    RuleLine,          // static frame one unit high: a horizontal rule
-    Edit,              // single-line edit, auto-scrolling, bordered
+    AutoCheckBox,          // toggles itself when clicked
+    StaticText,            // left-aligned label
+    RuleLine,              // static frame one unit high: a horizontal rule
+    Edit,                  // single-line edit, auto-scrolling, bordered
     ReadOnlyMultiLineEdit, // bordered, read-only, horizontal scrolling (the log viewer)
-    DropDownCombo,     // drop-down combo box with an edit field
-    Icon               // the application icon
+    DropDownCombo,         // drop-down combo box with an edit field
+    Icon                   // the application icon
 };
 
 struct dialogControl
 {
-    int id;                // -1 for an unnamed static
+    int id; // -1 for an unnamed static
     dialogControlKind kind;
-    const WCHAR* caption;  // null for none
-    int x, y, cx, cy;      // dialog units
+    const WCHAR* caption; // null for none
+    int x, y, cx, cy;     // dialog units
 };
 
 struct dialogTemplate

@@ -16,7 +16,7 @@ BOOL HeapDestroy(HANDLE heap);
 LPVOID HeapAlloc(HANDLE heap, DWORD flags, SIZE_T bytes);
 // Null on failure; the original block is then untouched and still allocated.
 LPVOID HeapReAlloc(HANDLE heap, DWORD flags, LPVOID block, SIZE_T bytes);
-BOOL HeapFree(HANDLE heap, DWORD flags, LPVOID block); // a null block succeeds
+BOOL HeapFree(HANDLE heap, DWORD flags, LPVOID block);    // a null block succeeds
 SIZE_T HeapSize(HANDLE heap, DWORD flags, LPCVOID block); // (SIZE_T)-1 for an unknown block
 
 // Test seam, not a Windows function: after `allowed` more successful allocations or

@@ -50,11 +50,26 @@ void SandboxListener::OnTestEnd(const ::testing::TestInfo&)
     std::filesystem::remove_all(g_root, ec);
 }
 
-const std::filesystem::path& sandboxRoot() { return g_root; }
-std::filesystem::path sandboxHome() { return g_root / "home"; }
-std::filesystem::path sandboxConfigHome() { return g_root / "config"; }
-std::filesystem::path sandboxConfigDirs() { return g_root / "xdg"; }
-std::filesystem::path sandboxDataHome() { return g_root / "data"; }
+const std::filesystem::path& sandboxRoot()
+{
+    return g_root;
+}
+std::filesystem::path sandboxHome()
+{
+    return g_root / "home";
+}
+std::filesystem::path sandboxConfigHome()
+{
+    return g_root / "config";
+}
+std::filesystem::path sandboxConfigDirs()
+{
+    return g_root / "xdg";
+}
+std::filesystem::path sandboxDataHome()
+{
+    return g_root / "data";
+}
 
 void installSandbox()
 {
