@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <string_view>
+#include <sys/stat.h>
 
 namespace registryStore
 {
@@ -23,6 +24,7 @@ constexpr hiveLayout userLayout{0600, false, userKeys};
 constexpr hiveLayout usersLayout{0644, true, usersKeys};
 
 constexpr std::string_view folderName = "/reZevavEvadurov/";
+constexpr const char* usersHiveName = "HKEY_USERS.hive";
 
 bool isAbsolute(const char* path)
 {
@@ -40,21 +42,41 @@ std::string userConfigFolder()
     return isAbsolute(home) ? std::string(home) + "/.config" : std::string();
 }
 
+bool holdsUsersHive(std::string_view folder)
+{
+    const std::string hive = std::string(folder) + std::string(folderName) + usersHiveName;
+    struct stat status
+    {
+    };
+    return ::stat(hive.c_str(), &status) == 0;
+}
+
+// The XDG rule for reading: the first entry that holds the hive, so a session whose list starts
+// with a folder of its own still reads what was written under the plain default; with none
+// holding it, the first entry, where the first write makes it.
 std::string systemConfigFolder()
 {
     const char* dirs = std::getenv("XDG_CONFIG_DIRS");
     std::string_view rest = dirs == nullptr ? std::string_view() : std::string_view(dirs);
+    std::string_view first;
     while (!rest.empty())
     {
         const std::size_t colon = rest.find(':');
         const std::string_view entry = rest.substr(0, colon);
         if (!entry.empty() && entry.front() == '/')
         {
-            return std::string(entry);
+            if (holdsUsersHive(entry))
+            {
+                return std::string(entry);
+            }
+            if (first.empty())
+            {
+                first = entry;
+            }
         }
         rest = colon == std::string_view::npos ? std::string_view() : rest.substr(colon + 1);
     }
-    return "/etc/xdg";
+    return first.empty() ? std::string("/etc/xdg") : std::string(first);
 }
 
 } // namespace
@@ -78,7 +100,7 @@ std::string registryHiveLocation::path(HKEY root)
     }
     if (root == HKEY_USERS)
     {
-        return systemConfigFolder() + std::string(folderName) + "HKEY_USERS.hive";
+        return systemConfigFolder() + std::string(folderName) + usersHiveName;
     }
     return std::string();
 }

@@ -1,15 +1,15 @@
 #pragma once
 
 // Where the two hives live and what each holds from the start.
-//   HKEY_CURRENT_USER  $XDG_CONFIG_HOME (default
-//   $HOME/.config)/reZevavEvadurov/HKEY_CURRENT_USER.hive
-//                      mode 0600, standard key "Software"
-//   HKEY_USERS         first $XDG_CONFIG_DIRS entry (default
-//   /etc/xdg)/reZevavEvadurov/HKEY_USERS.hive
-//                      mode 0644, journal files kept so other users can read it; standard keys
-//                      ".DEFAULT" and ".DEFAULT\Software"
-// Paths are resolved from the environment at each call, so a changed environment gives a
-// different hive. Relative XDG entries are ignored, as the XDG rules ask.
+//   HKEY_CURRENT_USER  $XDG_CONFIG_HOME (default $HOME/.config)/reZevavEvadurov/
+//                      HKEY_CURRENT_USER.hive; mode 0600, standard key "Software"
+//   HKEY_USERS         <folder>/reZevavEvadurov/HKEY_USERS.hive, where <folder> is the first
+//                      absolute $XDG_CONFIG_DIRS entry (default /etc/xdg) that holds such a
+//                      file, or the first entry when none does; mode 0644, journal files kept
+//                      so other users can read it; standard keys ".DEFAULT" and
+//                      ".DEFAULT\Software"
+// Paths are resolved from the environment and the file system at each call, so a changed
+// environment gives a different hive. Relative XDG entries are ignored, as the XDG rules ask.
 
 #include "platform/registry.h"
 

@@ -1,0 +1,36 @@
+# Debian packages through CPack: `cpack -G DEB` in a build folder (or `cpack --config
+# <build>/CPackConfig.cmake -G DEB`) makes one package per install component:
+#   runtime -> rezevavevadurov       the GUI program, its desktop entry, icons and metainfo,
+#                                    the registry tool and its manual page
+#   dev     -> rezevavevadurov-dev   headers, static libraries, CMake package, pkg-config file
+# Dependencies come from the binaries (dpkg-shlibdeps), so the package asks for exactly the
+# Qt and SQLite libraries the program was linked against.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME rezevavevadurov)
+set(CPACK_PACKAGE_VENDOR "Corvane")
+set(CPACK_PACKAGE_CONTACT "Corvane <support@corvane.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Editor of the Tarnwick memory-analysis stub's diagnostic switches")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_HOMEPAGE_URL "https://corvane.org/rezevavevadurov")
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_ALL runtime dev)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_SECTION devel)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME rezevavevadurov)
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION devel)
+set(CPACK_COMPONENT_RUNTIME_DESCRIPTION
+    "Settings editor for the Tarnwick memory-analysis stub\n One dialog that loads, edits and writes the stub's 79 diagnostic switches, and\n shows, opens and deletes the product's log files.")
+# The dialog's stand-in font; the program draws its layout in it.
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS "fonts-dejavu-extra")
+
+set(CPACK_DEBIAN_DEV_PACKAGE_NAME rezevavevadurov-dev)
+set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
+set(CPACK_COMPONENT_DEV_DESCRIPTION
+    "Development files of the reZevavEvadurov settings store and registry\n Headers, static libraries, a CMake package and a pkg-config file.")
+
+include(CPack)
