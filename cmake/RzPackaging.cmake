@@ -23,14 +23,15 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME rezevavevadurov)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION devel)
-set(CPACK_COMPONENT_RUNTIME_DESCRIPTION
+set(CPACK_DEBIAN_RUNTIME_DESCRIPTION
     "Settings editor for the Tarnwick memory-analysis stub\n One dialog that loads, edits and writes the stub's 79 diagnostic switches, and\n shows, opens and deletes the product's log files.")
-# The dialog's stand-in font; the program draws its layout in it.
-set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS "fonts-dejavu-extra")
+# Not found by dpkg-shlibdeps because they are loaded at run time: a Qt platform plugin (the
+# program cannot open a window without one) and the dialog's stand-in font.
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-dejavu-extra")
 
 set(CPACK_DEBIAN_DEV_PACKAGE_NAME rezevavevadurov-dev)
 set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
-set(CPACK_COMPONENT_DEV_DESCRIPTION
+set(CPACK_DEBIAN_DEV_DESCRIPTION
     "Development files of the reZevavEvadurov settings store and registry\n Headers, static libraries, a CMake package and a pkg-config file.")
 
 include(CPack)

@@ -1,0 +1,278 @@
+#include "tests/e2e/desktopSession.h"
+
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace desktopTest
+{
+namespace
+{
+
+std::vector<char*> pointers(std::vector<std::string>& strings)
+{
+    std::vector<char*> result;
+    for (std::string& s : strings)
+    {
+        result.push_back(s.data());
+    }
+    result.push_back(nullptr);
+    return result;
+}
+
+template <class CONDITION> bool poll(CONDITION condition, std::chrono::milliseconds limit)
+{
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!condition())
+    {
+        if (std::chrono::steady_clock::now() >= end)
+        {
+            return false;
+        }
+        std::this_thread::sleep_for(50ms);
+    }
+    return true;
+}
+
+// Reads what `fd` delivers until it closes or `limit` passes.
+std::string readUntilClosed(int fd, std::chrono::milliseconds limit)
+{
+    std::string text;
+    const auto end = std::chrono::steady_clock::now() + limit;
+    char buffer[512];
+    for (;;)
+    {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            end - std::chrono::steady_clock::now());
+        pollfd entry{fd, POLLIN, 0};
+        if (left.count() <= 0 || ::poll(&entry, 1, static_cast<int>(left.count())) <= 0)
+        {
+            break;
+        }
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got <= 0)
+        {
+            break;
+        }
+        text.append(buffer, static_cast<std::size_t>(got));
+    }
+    return text;
+}
+
+} // namespace
+
+child::child(const std::vector<std::string>& argv, const std::vector<std::string>& env)
+{
+    std::vector<std::string> args = argv;
+    std::vector<std::string> vars = env;
+    const std::vector<char*> argp = pointers(args);
+    const std::vector<char*> envp = pointers(vars);
+    m_pid = fork();
+    if (m_pid == 0)
+    {
+        setpgid(0, 0);
+        for (char* const assignment : envp)
+        {
+            if (assignment != nullptr)
+            {
+                putenv(assignment);
+            }
+        }
+        unsetenv("QT_QPA_PLATFORM");
+        execvp(argp[0], argp.data());
+        _exit(127);
+    }
+}
+
+child::~child()
+{
+    if (running())
+    {
+        kill(m_pid, SIGKILL);
+        waitpid(m_pid, nullptr, 0);
+    }
+}
+
+bool child::running()
+{
+    if (m_pid <= 0 || m_status)
+    {
+        return false;
+    }
+    int status = 0;
+    if (waitpid(m_pid, &status, WNOHANG) == m_pid)
+    {
+        m_status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    return !m_status;
+}
+
+std::optional<int> child::waitForExit(std::chrono::milliseconds limit)
+{
+    poll([this] { return !running(); }, limit);
+    return m_status;
+}
+
+std::optional<std::string> run(const std::vector<std::string>& argv, const std::string& display)
+{
+    int out[2];
+    if (pipe(out) != 0)
+    {
+        return std::nullopt;
+    }
+    std::vector<std::string> args = argv;
+    const std::vector<char*> argp = pointers(args);
+    const pid_t pid = fork();
+    if (pid == 0)
+    {
+        dup2(out[1], 1);
+        close(out[0]);
+        close(out[1]);
+        setenv("DISPLAY", display.c_str(), 1);
+        execvp(argp[0], argp.data());
+        _exit(127);
+    }
+    close(out[1]);
+    const std::string text = readUntilClosed(out[0], 30s);
+    close(out[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    {
+        return std::nullopt;
+    }
+    return text;
+}
+
+session::session(const std::string& program)
+{
+    int ready[2];
+    if (pipe(ready) != 0)
+    {
+        return;
+    }
+    // Xvfb writes the display number it chose to the descriptor it is given.
+    fcntl(ready[0], F_SETFD, FD_CLOEXEC);
+    m_server.emplace(std::vector<std::string>{"Xvfb", "-displayfd", std::to_string(ready[1]),
+                                              "-screen", "0", "1600x1000x24", "-dpi", "96",
+                                              "-nolisten", "tcp"},
+                     std::vector<std::string>{});
+    close(ready[1]);
+    std::string number = readUntilClosed(ready[0], 60s);
+    close(ready[0]);
+    while (!number.empty() && (number.back() == '\n' || number.back() == ' '))
+    {
+        number.pop_back();
+    }
+    if (number.empty())
+    {
+        return;
+    }
+    m_display = ":" + number;
+    m_program.emplace(std::vector<std::string>{program},
+                      std::vector<std::string>{"DISPLAY=" + m_display});
+}
+
+session::~session()
+{
+    m_program.reset();
+    m_server.reset();
+}
+
+std::string session::waitForWindow(const std::string& title, std::chrono::milliseconds limit)
+{
+    std::string id;
+    poll(
+        [&]
+        {
+            const auto found =
+                run({"xdotool", "search", "--onlyvisible", "--name", "^" + title + "$"}, m_display);
+            if (found && !found->empty())
+            {
+                id = found->substr(0, found->find('\n'));
+            }
+            return !id.empty();
+        },
+        limit);
+    return id;
+}
+
+bool session::waitUntilGone(const std::string& title, std::chrono::milliseconds limit)
+{
+    return poll(
+        [&]
+        {
+            const auto found =
+                run({"xdotool", "search", "--onlyvisible", "--name", "^" + title + "$"}, m_display);
+            return !found || found->empty();
+        },
+        limit);
+}
+
+std::optional<rect> session::geometry(const std::string& window)
+{
+    const auto text = run({"xdotool", "getwindowgeometry", "--shell", window}, m_display);
+    if (!text)
+    {
+        return std::nullopt;
+    }
+    rect result;
+    const auto field = [&](const char* name, int& into)
+    {
+        const std::size_t at = text->find(std::string(name) + "=");
+        if (at != std::string::npos)
+        {
+            into = std::atoi(text->c_str() + at + std::string(name).size() + 1);
+        }
+    };
+    field("X", result.x);
+    field("Y", result.y);
+    field("WIDTH", result.width);
+    field("HEIGHT", result.height);
+    return result;
+}
+
+bool session::click(const std::string& window, int x, int y)
+{
+    return run({"xdotool", "mousemove", "--sync", "--window", window, std::to_string(x),
+                std::to_string(y), "click", "1"},
+               m_display)
+        .has_value();
+}
+
+bool session::keys(const std::vector<std::string>& names)
+{
+    std::vector<std::string> argv{"xdotool", "key", "--delay", "60"};
+    argv.insert(argv.end(), names.begin(), names.end());
+    return run(argv, m_display).has_value();
+}
+
+bool session::type(const std::string& text)
+{
+    return run({"xdotool", "type", "--delay", "60", text}, m_display).has_value();
+}
+
+std::optional<std::string> session::focusedText()
+{
+    // A marker first, so an old clipboard is never taken for the field's text.
+    run({"sh", "-c", "printf '<none>' | xclip -selection clipboard >/dev/null 2>&1"}, m_display);
+    if (!keys({"ctrl+a", "ctrl+c"}))
+    {
+        return std::nullopt;
+    }
+    std::optional<std::string> text;
+    poll(
+        [&]
+        {
+            text = run({"xclip", "-o", "-selection", "clipboard"}, m_display);
+            return text && *text != "<none>";
+        },
+        10s);
+    return text;
+}
+
+} // namespace desktopTest
