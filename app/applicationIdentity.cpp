@@ -1,6 +1,9 @@
 #include "app/applicationIdentity.h"
 
 #include <QApplication>
+#include <QImage>
+#include <QImageReader>
+#include <QPixmap>
 
 #ifndef RZ_VERSION
 #error "RZ_VERSION must name the program's version"
@@ -8,11 +11,22 @@
 
 QIcon applicationIdentity::applicationIcon()
 {
+    // Read as PNG with format detection off: detection (also an icon made from file names)
+    // loads every image-format plugin (SVG, JPEG, GIF, ICO and their libraries) to ask it
+    // first, which costs the start-up more than the rest of the dialog. Sizes up to 64 pixels:
+    // the window manager is sent every size the icon has, and the desktop takes larger ones
+    // from the installed theme.
     QIcon icon;
-    for (const int size : {16, 32, 48, 64, 128, 256})
+    for (const int size : {16, 32, 48, 64})
     {
-        icon.addFile(QStringLiteral(":/icons/%1x%1/%2.png").arg(size).arg(QLatin1String(desktopId)),
-                     QSize(size, size));
+        QImageReader reader(
+            QStringLiteral(":/icons/%1x%1/%2.png").arg(size).arg(QLatin1String(desktopId)), "png");
+        reader.setAutoDetectImageFormat(false);
+        const QImage image = reader.read();
+        if (!image.isNull())
+        {
+            icon.addPixmap(QPixmap::fromImage(image));
+        }
     }
     return icon;
 }

@@ -13,7 +13,8 @@ namespace applicationIdentity
 // Reverse-DNS id shared by the desktop entry, the AppStream metainfo and the icon files.
 inline constexpr const char* desktopId = "org.corvane.rezevavevadurov";
 
-// The icon in every size compiled into the program (16 to 256 pixels).
+// The icon at 16, 32, 48 and 64 pixels, from the PNGs compiled into the program (rz_app);
+// null if they are missing.
 QIcon applicationIcon();
 
 void apply();

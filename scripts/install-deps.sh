@@ -10,6 +10,8 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   fonts-dejavu-core fonts-dejavu-extra
+  xvfb xdotool xclip libx11-dev libxdamage-dev
+  desktop-file-utils appstream dpkg-dev fakeroot
 )
 
 missing=()

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -74,7 +75,8 @@ child::child(const std::vector<std::string>& argv, const std::vector<std::string
     m_pid = fork();
     if (m_pid == 0)
     {
-        setpgid(0, 0);
+        // Whatever ends the test ends its server and program with it.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
         for (char* const assignment : envp)
         {
             if (assignment != nullptr)
@@ -172,7 +174,7 @@ session::session(const std::string& program)
     {
         return;
     }
-    m_display = ":" + number;
+    m_display = std::string(":").append(number);
     m_program.emplace(std::vector<std::string>{program},
                       std::vector<std::string>{"DISPLAY=" + m_display});
 }
