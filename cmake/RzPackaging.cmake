@@ -9,11 +9,12 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME rezevavevadurov)
 set(CPACK_PACKAGE_VENDOR "Corvane")
 set(CPACK_PACKAGE_CONTACT "Corvane <support@corvane.org>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Editor of the Tarnwick memory-analysis stub's diagnostic switches")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_HOMEPAGE_URL "https://corvane.org/rezevavevadurov")
 set(CPACK_STRIP_FILES ON)
 
+# No package-wide summary: CPackDeb would put it in front of each component's description,
+# whose first line is that package's own summary.
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_ALL runtime dev)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -24,7 +25,7 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME rezevavevadurov)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION devel)
 set(CPACK_DEBIAN_RUNTIME_DESCRIPTION
-    "Settings editor for the Tarnwick memory-analysis stub\n One dialog that loads, edits and writes the stub's 79 diagnostic switches, and\n shows, opens and deletes the product's log files.")
+    "Settings editor for the Tarnwick memory-analysis stub\nOne dialog that loads, edits and writes the stub's 79 diagnostic switches, and\nshows, opens and deletes the product's log files.")
 # Not found by dpkg-shlibdeps because they are loaded at run time: a Qt platform plugin (the
 # program cannot open a window without one) and the dialog's stand-in font.
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-dejavu-extra")
@@ -32,6 +33,6 @@ set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-dejavu-extra")
 set(CPACK_DEBIAN_DEV_PACKAGE_NAME rezevavevadurov-dev)
 set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
 set(CPACK_DEBIAN_DEV_DESCRIPTION
-    "Development files of the reZevavEvadurov settings store and registry\n Headers, static libraries, a CMake package and a pkg-config file.")
+    "Development files of the reZevavEvadurov settings store and registry\nHeaders, static libraries, a CMake package and a pkg-config file.")
 
 include(CPack)
