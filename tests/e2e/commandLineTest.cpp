@@ -1,69 +1,28 @@
 // The real executable's command line, with no display in the environment.
 
+#include "tests/e2e/desktopSession.h"
 #include "tests/testsupport/testSandbox.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fcntl.h>
-#include <fstream>
-#include <sstream>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 namespace
 {
 
-struct runResult
-{
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string readAll(const std::filesystem::path& path)
-{
-    std::ostringstream text;
-    text << std::ifstream(path).rdbuf();
-    return text.str();
-}
-
 // Runs the tool with `args` and every display variable removed (plus `extraEnv`, "NAME=value").
-runResult runTool(const std::vector<std::string>& args, const char* extraEnv = nullptr)
+desktopTest::processResult runTool(const std::vector<std::string>& args,
+                                   const char* extraEnv = nullptr)
 {
-    const auto outPath = testsupport::sandboxRoot() / "stdout";
-    const auto errPath = testsupport::sandboxRoot() / "stderr";
-    const pid_t pid = fork();
-    if (pid == 0)
+    std::vector<std::string> argv{RZ_EXECUTABLE};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<std::string> env{"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"};
+    if (extraEnv != nullptr)
     {
-        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        {
-            unsetenv(name);
-        }
-        if (extraEnv != nullptr)
-        {
-            putenv(const_cast<char*>(extraEnv));
-        }
-        dup2(open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
-        dup2(open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
-        std::vector<char*> argv{const_cast<char*>(RZ_EXECUTABLE)};
-        for (const std::string& arg : args)
-        {
-            argv.push_back(const_cast<char*>(arg.c_str()));
-        }
-        argv.push_back(nullptr);
-        execv(RZ_EXECUTABLE, argv.data());
-        _exit(127);
+        env.emplace_back(extraEnv);
     }
-    runResult result;
-    int status = 0;
-    waitpid(pid, &status, 0);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    result.out = readAll(outPath);
-    result.err = readAll(errPath);
-    return result;
+    return desktopTest::run(argv, env);
 }
 
 struct optionCase
@@ -83,7 +42,7 @@ class commandLineTest : public ::testing::TestWithParam<optionCase>
 TEST_P(commandLineTest, AnswersWithoutADisplay)
 {
     const optionCase& c = GetParam();
-    const runResult result = runTool(c.args, c.extraEnv);
+    const auto result = runTool(c.args, c.extraEnv);
     EXPECT_EQ(result.status, c.status) << result.err;
     EXPECT_EQ(result.out.substr(0, std::string(c.outStart).size()), c.outStart);
     EXPECT_EQ(result.err.substr(0, std::string(c.errStart).size()), c.errStart);
@@ -127,7 +86,7 @@ INSTANTIATE_TEST_SUITE_P(
         optionCase{"noDisplay", {}, nullptr, 1, "", "reZevavEvadurov: no display"},
         optionCase{"unreachableDisplay",
                    {},
-                   "DISPLAY=:97",
+                   "DISPLAY=:7919",
                    1,
                    "",
                    "reZevavEvadurov: cannot open a window"}),
@@ -135,7 +94,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(commandLineHelpTest, NamesTheLocationsAsResolvedNow)
 {
-    const runResult result = runTool({"--help"});
+    const auto result = runTool({"--help"});
     ASSERT_EQ(result.status, 0);
     const std::string user =
         (testsupport::sandboxConfigHome() / "reZevavEvadurov" / "HKEY_CURRENT_USER.hive").string();

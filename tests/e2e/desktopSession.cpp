@@ -119,12 +119,14 @@ std::optional<int> child::waitForExit(std::chrono::milliseconds limit)
     return m_status;
 }
 
-std::optional<std::string> run(const std::vector<std::string>& argv, const std::string& display)
+processResult run(const std::vector<std::string>& argv, const std::vector<std::string>& env)
 {
+    processResult result;
     int out[2];
-    if (pipe(out) != 0)
+    int err[2];
+    if (pipe(out) != 0 || pipe(err) != 0)
     {
-        return std::nullopt;
+        return result;
     }
     std::vector<std::string> args = argv;
     const std::vector<char*> argp = pointers(args);
@@ -132,22 +134,68 @@ std::optional<std::string> run(const std::vector<std::string>& argv, const std::
     if (pid == 0)
     {
         dup2(out[1], 1);
-        close(out[0]);
-        close(out[1]);
-        setenv("DISPLAY", display.c_str(), 1);
+        dup2(err[1], 2);
+        for (const int fd : {out[0], out[1], err[0], err[1]})
+        {
+            close(fd);
+        }
+        for (const std::string& assignment : env)
+        {
+            const std::size_t equals = assignment.find('=');
+            if (equals == std::string::npos)
+            {
+                unsetenv(assignment.c_str());
+            }
+            else
+            {
+                setenv(assignment.substr(0, equals).c_str(), assignment.c_str() + equals + 1, 1);
+            }
+        }
         execvp(argp[0], argp.data());
         _exit(127);
     }
     close(out[1]);
-    const std::string text = readUntilClosed(out[0], 30s);
-    close(out[0]);
+    close(err[1]);
+    // Both pipes are read as they fill, so a chatty process never blocks on either.
+    pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+    std::string* const into[2] = {&result.out, &result.err};
+    const auto end = std::chrono::steady_clock::now() + 30s;
+    for (int open = 2; open > 0 && std::chrono::steady_clock::now() < end;)
+    {
+        if (::poll(fds, 2, 1000) < 0)
+        {
+            break;
+        }
+        for (int i = 0; i < 2; ++i)
+        {
+            if (fds[i].fd >= 0 && fds[i].revents != 0)
+            {
+                char buffer[512];
+                const ssize_t got = ::read(fds[i].fd, buffer, sizeof buffer);
+                if (got > 0)
+                {
+                    into[i]->append(buffer, static_cast<std::size_t>(got));
+                }
+                else
+                {
+                    close(fds[i].fd);
+                    fds[i].fd = -1;
+                    --open;
+                }
+            }
+        }
+    }
+    for (const pollfd& entry : fds)
+    {
+        if (entry.fd >= 0)
+        {
+            close(entry.fd);
+        }
+    }
     int status = 0;
     waitpid(pid, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-    {
-        return std::nullopt;
-    }
-    return text;
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return result;
 }
 
 session::session(const std::string& program)
@@ -185,6 +233,12 @@ session::~session()
     m_server.reset();
 }
 
+std::optional<std::string> session::xClient(const std::vector<std::string>& argv)
+{
+    processResult result = run(argv, {"DISPLAY=" + m_display});
+    return result.status == 0 ? std::optional<std::string>(std::move(result.out)) : std::nullopt;
+}
+
 std::string session::waitForWindow(const std::string& title, std::chrono::milliseconds limit)
 {
     std::string id;
@@ -192,7 +246,7 @@ std::string session::waitForWindow(const std::string& title, std::chrono::millis
         [&]
         {
             const auto found =
-                run({"xdotool", "search", "--onlyvisible", "--name", "^" + title + "$"}, m_display);
+                xClient({"xdotool", "search", "--onlyvisible", "--name", "^" + title + "$"});
             if (found && !found->empty())
             {
                 id = found->substr(0, found->find('\n'));
@@ -209,7 +263,7 @@ bool session::waitUntilGone(const std::string& title, std::chrono::milliseconds 
         [&]
         {
             const auto found =
-                run({"xdotool", "search", "--onlyvisible", "--name", "^" + title + "$"}, m_display);
+                xClient({"xdotool", "search", "--onlyvisible", "--name", "^" + title + "$"});
             return !found || found->empty();
         },
         limit);
@@ -217,7 +271,7 @@ bool session::waitUntilGone(const std::string& title, std::chrono::milliseconds 
 
 std::optional<rect> session::geometry(const std::string& window)
 {
-    const auto text = run({"xdotool", "getwindowgeometry", "--shell", window}, m_display);
+    const auto text = xClient({"xdotool", "getwindowgeometry", "--shell", window});
     if (!text)
     {
         return std::nullopt;
@@ -240,9 +294,8 @@ std::optional<rect> session::geometry(const std::string& window)
 
 bool session::click(const std::string& window, int x, int y)
 {
-    return run({"xdotool", "mousemove", "--sync", "--window", window, std::to_string(x),
-                std::to_string(y), "click", "1"},
-               m_display)
+    return xClient({"xdotool", "mousemove", "--sync", "--window", window, std::to_string(x),
+                    std::to_string(y), "click", "1"})
         .has_value();
 }
 
@@ -250,18 +303,18 @@ bool session::keys(const std::vector<std::string>& names)
 {
     std::vector<std::string> argv{"xdotool", "key", "--delay", "60"};
     argv.insert(argv.end(), names.begin(), names.end());
-    return run(argv, m_display).has_value();
+    return xClient(argv).has_value();
 }
 
 bool session::type(const std::string& text)
 {
-    return run({"xdotool", "type", "--delay", "60", text}, m_display).has_value();
+    return xClient({"xdotool", "type", "--delay", "60", text}).has_value();
 }
 
 std::optional<std::string> session::focusedText()
 {
     // A marker first, so an old clipboard is never taken for the field's text.
-    run({"sh", "-c", "printf '<none>' | xclip -selection clipboard >/dev/null 2>&1"}, m_display);
+    xClient({"sh", "-c", "printf '<none>' | xclip -selection clipboard >/dev/null 2>&1"});
     if (!keys({"ctrl+a", "ctrl+c"}))
     {
         return std::nullopt;
@@ -270,7 +323,7 @@ std::optional<std::string> session::focusedText()
     poll(
         [&]
         {
-            text = run({"xclip", "-o", "-selection", "clipboard"}, m_display);
+            text = xClient({"xclip", "-o", "-selection", "clipboard"});
             return text && *text != "<none>";
         },
         10s);

@@ -15,8 +15,16 @@ namespace desktopTest
 
 using namespace std::chrono_literals;
 
-// Runs `argv` to its end and returns its standard output, or nothing when it failed.
-std::optional<std::string> run(const std::vector<std::string>& argv, const std::string& display);
+struct processResult
+{
+    int status = -1; // exit status, 128 + signal when killed, -1 when it could not start
+    std::string out;
+    std::string err;
+};
+
+// Runs `argv` (looked up in PATH) to its end, its environment changed by `env`: "NAME=value"
+// sets, a bare "NAME" removes.
+processResult run(const std::vector<std::string>& argv, const std::vector<std::string>& env);
 
 // A child process, killed and reaped when the object goes.
 class child
@@ -67,6 +75,9 @@ public:
     child& program() { return *m_program; }
 
 private:
+    // Runs an X client on the session's display; its standard output when it succeeded.
+    std::optional<std::string> xClient(const std::vector<std::string>& argv);
+
     std::optional<child> m_server;
     std::optional<child> m_program;
     std::string m_display;
