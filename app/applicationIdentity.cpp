@@ -13,7 +13,7 @@ QIcon applicationIdentity::applicationIcon()
 {
     // Read as PNG with format detection off: detection (also an icon made from file names)
     // loads every image-format plugin (SVG, JPEG, GIF, ICO and their libraries) to ask it
-    // first, which costs the start-up more than the rest of the dialog. Sizes up to 64 pixels:
+    // first, about half of what the start-up took beyond a bare dialog. Sizes up to 64 pixels:
     // the window manager is sent every size the icon has, and the desktop takes larger ones
     // from the installed theme.
     QIcon icon;
