@@ -6,7 +6,6 @@
 #include <poll.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
 namespace desktopTest
@@ -23,20 +22,6 @@ std::vector<char*> pointers(std::vector<std::string>& strings)
     }
     result.push_back(nullptr);
     return result;
-}
-
-template <class CONDITION> bool poll(CONDITION condition, std::chrono::milliseconds limit)
-{
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!condition())
-    {
-        if (std::chrono::steady_clock::now() >= end)
-        {
-            return false;
-        }
-        std::this_thread::sleep_for(50ms);
-    }
-    return true;
 }
 
 // Reads what `fd` delivers until it closes or `limit` passes.
@@ -115,7 +100,7 @@ bool child::running()
 
 std::optional<int> child::waitForExit(std::chrono::milliseconds limit)
 {
-    poll([this] { return !running(); }, limit);
+    waitUntil([this] { return !running(); }, limit);
     return m_status;
 }
 
@@ -249,7 +234,7 @@ std::optional<std::string> session::xClient(const std::vector<std::string>& argv
 std::string session::waitForWindow(const std::string& title, std::chrono::milliseconds limit)
 {
     std::string id;
-    poll(
+    waitUntil(
         [&]
         {
             const auto found =
@@ -266,7 +251,7 @@ std::string session::waitForWindow(const std::string& title, std::chrono::millis
 
 bool session::waitUntilGone(const std::string& title, std::chrono::milliseconds limit)
 {
-    return poll(
+    return waitUntil(
         [&]
         {
             const auto found =
@@ -327,7 +312,7 @@ std::optional<std::string> session::focusedText()
         return std::nullopt;
     }
     std::optional<std::string> text;
-    poll(
+    waitUntil(
         [&]
         {
             text = xClient({"xclip", "-o", "-selection", "clipboard"});

@@ -8,12 +8,28 @@
 #include <optional>
 #include <string>
 #include <sys/types.h>
+#include <thread>
 #include <vector>
 
 namespace desktopTest
 {
 
 using namespace std::chrono_literals;
+
+// Polls `condition` every 50 ms until it holds (true) or `limit` has passed (false).
+template <class CONDITION> bool waitUntil(CONDITION condition, std::chrono::milliseconds limit)
+{
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!condition())
+    {
+        if (std::chrono::steady_clock::now() >= end)
+        {
+            return false;
+        }
+        std::this_thread::sleep_for(50ms);
+    }
+    return true;
+}
 
 struct processResult
 {
