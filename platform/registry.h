@@ -63,6 +63,15 @@ LSTATUS RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD reserved, LPWSTR keyClas
                         REGSAM access, const SECURITY_ATTRIBUTES* security, PHKEY result,
                         LPDWORD disposition);
 LSTATUS RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM access, PHKEY result);
+// The transacted forms (the handle from CreateTransaction, platform/transaction.h): the key,
+// and every key opened below it, works inside the transaction. A key of a transaction that
+// ended answers ERROR_TRANSACTION_NOT_ACTIVE; `extendedParameter` must be null.
+LSTATUS RegCreateKeyTransactedW(HKEY key, LPCWSTR subKey, DWORD reserved, LPWSTR keyClass,
+                                DWORD options, REGSAM access, const SECURITY_ATTRIBUTES* security,
+                                PHKEY result, LPDWORD disposition, HANDLE transaction,
+                                PVOID extendedParameter);
+LSTATUS RegOpenKeyTransactedW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM access,
+                              PHKEY result, HANDLE transaction, PVOID extendedParameter);
 LSTATUS RegCloseKey(HKEY key);
 LSTATUS RegFlushKey(HKEY key);
 LSTATUS RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,

@@ -11,7 +11,6 @@ namespace
 {
 
 constexpr std::int64_t formatVersion = 1;
-constexpr int busyTimeoutMs = 5000;
 
 constexpr const char* schema = R"sql(
 CREATE TABLE hiveKey(
@@ -330,6 +329,16 @@ DWORD registryDatabase::initialise(const std::string& path, const hiveLayout& la
     result = db->createSchema(layout);
     rc = db->execute(result == ERROR_SUCCESS ? "COMMIT" : "ROLLBACK");
     return result != ERROR_SUCCESS ? result : errorFrom(rc);
+}
+
+DWORD registryDatabase::makeCommitsDurable()
+{
+    return errorFrom(execute("PRAGMA synchronous = FULL"));
+}
+
+bool registryDatabase::inTransaction() const
+{
+    return sqlite3_get_autocommit(m_db.get()) == 0;
 }
 
 bool registryDatabase::readOnly() const

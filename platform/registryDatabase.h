@@ -78,12 +78,18 @@ public:
     DWORD deleteValue(keyId key, const registryName& name);
     DWORD deleteKey(keyId id); // with its values; the caller has checked for sub-keys
 
+    // Every later commit on this connection is synced to disk before it returns.
+    DWORD makeCommitsDurable();
+    // Whether a transaction is open (SQLite ends one by itself after some failures).
+    bool inTransaction() const;
+
     // Copies the journal into the database file and syncs it.
     DWORD checkpoint();
     // Closing then leaves the files as they are: the journal is neither copied into the
     // database file nor removed (for a damaged hive).
     void keepFilesOnClose(bool keep);
 
+    static constexpr int busyTimeoutMs = 5000;
     static constexpr std::uint32_t applicationId = 0x525A4856; // "RZHV"
 
     static DWORD errorFrom(int sqliteCode);

@@ -89,7 +89,7 @@ DWORD registryHandleTable::resolve(HKEY handle, openKey& key)
         }
         registryHive* hive = rootHive(handle, *layout);
         key = openKey{hive, keyReference{registryHiveLocation::rootKey, hive->generation()},
-                      KEY_ALL_ACCESS};
+                      KEY_ALL_ACCESS, nullptr};
         return ERROR_SUCCESS;
     }
     const auto found = m_handles.find(reinterpret_cast<std::uintptr_t>(handle));

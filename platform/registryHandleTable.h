@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <unordered_map>
@@ -24,11 +25,14 @@
 namespace registryStore
 {
 
+class registryTransaction;
+
 struct openKey
 {
     registryHive* hive = nullptr;
     keyReference key;
     REGSAM access = 0;
+    std::shared_ptr<registryTransaction> transaction; // null: changes are committed at once
 };
 
 class registryHandleTable

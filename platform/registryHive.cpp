@@ -1,5 +1,8 @@
 #include "platform/registryHive.h"
 
+#include "platform/registryTransaction.h"
+#include "platform/registryWriterGate.h"
+
 namespace registryStore
 {
 
@@ -74,6 +77,12 @@ void registryHive::openFile(const registryHiveFile::status& found)
 
 void registryHive::markDamaged()
 {
+    dropWriter();
+    if (m_transacted)
+    {
+        m_transacted->keepFilesOnClose(true);
+        m_transacted.reset();
+    }
     m_database->keepFilesOnClose(true);
     m_database.reset();
     m_state = state::damaged;
@@ -199,12 +208,141 @@ DWORD registryHive::attemptWrite(const keyReference& key, callback operation, vo
 
 DWORD registryHive::runWrite(const keyReference& key, callback operation, void* context)
 {
+    if (m_writer != nullptr && waitForWriter() != ERROR_SUCCESS)
+    {
+        return ERROR_BUSY;
+    }
     bool retry = false;
     DWORD result = attemptWrite(key, operation, context, retry);
     if (retry)
     {
         result = attemptWrite(key, operation, context, retry);
     }
+    return result;
+}
+
+DWORD registryHive::waitForWriter()
+{
+    ++m_handles; // the table keeps the hive while it waits
+    const auto deadline = std::chrono::steady_clock::now() +
+                          std::chrono::milliseconds(registryDatabase::busyTimeoutMs);
+    const bool free =
+        registryWriterGate::instance().waitUntil(deadline, [this] { return m_writer == nullptr; });
+    --m_handles;
+    return free ? ERROR_SUCCESS : ERROR_BUSY;
+}
+
+void registryHive::dropWriter()
+{
+    if (m_writer != nullptr)
+    {
+        m_writer = nullptr;
+        registryWriterGate::instance().notify();
+    }
+}
+
+DWORD registryHive::runReadIn(registryTransaction& transaction, const keyReference& key,
+                              callback operation, void* context)
+{
+    if (m_writer != &transaction)
+    {
+        return runRead(key, operation, context); // nothing of its own to see yet
+    }
+    return stale(key) ? ERROR_KEY_DELETED : operation(context, *m_transacted);
+}
+
+DWORD registryHive::beginTransaction(const keyReference& key)
+{
+    for (int attempt = 0; attempt < 2; ++attempt)
+    {
+        DWORD result = makeWritable();
+        if (result != ERROR_SUCCESS)
+        {
+            return result;
+        }
+        if (stale(key))
+        {
+            return ERROR_KEY_DELETED;
+        }
+        if (!m_transacted || m_transactedGeneration != m_generation)
+        {
+            m_transacted.reset();
+            result = registryDatabase::open(m_path, m_layout, m_transacted);
+            if (result == ERROR_SUCCESS)
+            {
+                result = m_transacted->makeCommitsDurable();
+            }
+            if (result != ERROR_SUCCESS)
+            {
+                m_transacted.reset();
+                return result;
+            }
+            m_transactedGeneration = m_generation;
+        }
+        result = m_transacted->beginWrite();
+        if (result != ERROR_SUCCESS)
+        {
+            return result;
+        }
+        if (registryHiveFile::identify(m_path).sameFile(m_file))
+        {
+            return ERROR_SUCCESS;
+        }
+        // Another process moved or removed the file: begin where the hive is now.
+        m_transacted->rollback();
+        m_transacted.reset();
+        m_database.reset();
+        m_state = state::absent;
+    }
+    return ERROR_CANTWRITE;
+}
+
+DWORD registryHive::runWriteIn(registryTransaction& transaction, const keyReference& key,
+                               callback operation, void* context)
+{
+    if (m_writer != &transaction)
+    {
+        DWORD result = m_writer == nullptr ? ERROR_SUCCESS : waitForWriter();
+        if (result == ERROR_SUCCESS)
+        {
+            result = beginTransaction(key);
+        }
+        if (result != ERROR_SUCCESS)
+        {
+            return result;
+        }
+        m_writer = &transaction;
+        transaction.began();
+    }
+    if (stale(key))
+    {
+        return ERROR_KEY_DELETED;
+    }
+    const DWORD result = operation(context, *m_transacted);
+    if (!m_transacted->inTransaction())
+    {
+        dropWriter(); // SQLite gave the whole transaction up
+        return result == ERROR_SUCCESS ? ERROR_TRANSACTION_NOT_ACTIVE : result;
+    }
+    return result;
+}
+
+DWORD registryHive::endTransaction(registryTransaction& transaction, bool commit)
+{
+    if (m_writer != &transaction)
+    {
+        return ERROR_TRANSACTION_NOT_ACTIVE;
+    }
+    DWORD result = commit ? m_transacted->commit() : ERROR_SUCCESS;
+    if (!commit || result != ERROR_SUCCESS)
+    {
+        m_transacted->rollback();
+    }
+    else
+    {
+        m_unflushed = true;
+    }
+    dropWriter();
     return result;
 }
 
@@ -238,7 +376,9 @@ void registryHive::handleClosed()
 
 DWORD registryHive::flush()
 {
-    if (m_state != state::ready || m_database->readOnly())
+    // A checkpoint would wait for this process's own open transaction: the hive stays
+    // unflushed until a later close.
+    if (m_state != state::ready || m_database->readOnly() || m_writer != nullptr)
     {
         return ERROR_SUCCESS;
     }

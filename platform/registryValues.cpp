@@ -115,8 +115,7 @@ DWORD missingOrDeleted(registryDatabase& db, keyId key, DWORD result, DWORD miss
 DWORD findValue(registryCall& call, const registryName& name, storedValue& value)
 {
     const keyId id = call.key().key.id;
-    return call.hive().read(call.key().key,
-                            [&](registryDatabase& db)
+    return call.read([&](registryDatabase& db)
                             {
                                 const DWORD r = db.findValue(id, name, value);
                                 return missingOrDeleted(db, id, r, ERROR_FILE_NOT_FOUND);
@@ -127,8 +126,7 @@ DWORD findValue(registryCall& call, const registryName& name, storedValue& value
 template <class CHANGE> DWORD changeValues(registryCall& call, const CHANGE& change)
 {
     const keyId id = call.key().key.id;
-    return call.hive().write(call.key().key,
-                             [&](registryDatabase& db)
+    return call.write([&](registryDatabase& db)
                              {
                                  const DWORD r = db.touchKey(id);
                                  return r != ERROR_SUCCESS ? r : change(db, id);
@@ -238,8 +236,7 @@ LSTATUS RegEnumValueW(HKEY key, DWORD index, LPWSTR valueName, LPDWORD valueName
             const keyId id = call.key().key.id;
             std::u16string name;
             storedValue value;
-            status = call.hive().read(call.key().key,
-                                      [&](registryDatabase& db)
+            status = call.read([&](registryDatabase& db)
                                       {
                                           const DWORD r = db.valueAt(id, index, name, value);
                                           return missingOrDeleted(db, id, r, ERROR_NO_MORE_ITEMS);
