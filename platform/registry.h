@@ -8,8 +8,8 @@
 //                      holds ".DEFAULT" and ".DEFAULT\Software" from the start
 // The path is resolved from the environment each time a root is used. A read never makes a
 // file or folder (SQLite's own -wal/-shm files aside, while a hive is open); the first write
-// makes the hive. Every mutating call is one transaction, committed and visible to other
-// processes when it returns. Closing the last handle on a hive, and RegFlushKey, copy its
+// makes the hive. Every mutating call outside a registry transaction (platform/transaction.h)
+// is one transaction of its own, committed and visible to other processes when it returns. Closing the last handle on a hive, and RegFlushKey, copy its
 // journal into the database file.
 //
 // Results, access checks and error codes follow the Win32 functions of the same names. Where
