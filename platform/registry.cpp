@@ -159,8 +159,9 @@ DWORD openPath(HKEY parentKey, LPCWSTR subKey, REGSAM requested, bool mayCreate,
         {
             return ERROR_ACCESS_DENIED;
         }
-        status = hive.write(inside.get(), call.key().key, [&](registryDatabase& db)
-                            { return createPath(db, names, walk, created); });
+        status =
+            hive.write(inside.get(), call.key().key,
+                       [&](registryDatabase& db) { return createPath(db, names, walk, created); });
         if (status != ERROR_SUCCESS)
         {
             return status;
@@ -292,15 +293,14 @@ LSTATUS RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameChars, LPD
             const keyId id = call.key().key.id;
             if (status == ERROR_SUCCESS)
             {
-                status = call.read([&](registryDatabase& db)
-                                          {
-                                              const DWORD r =
-                                                  db.subKeyAt(id, index, found, written);
-                                              const DWORD gone = r == ERROR_NO_MORE_ITEMS
-                                                                     ? db.keyExists(id)
-                                                                     : ERROR_SUCCESS;
-                                              return gone != ERROR_SUCCESS ? gone : r;
-                                          });
+                status = call.read(
+                    [&](registryDatabase& db)
+                    {
+                        const DWORD r = db.subKeyAt(id, index, found, written);
+                        const DWORD gone =
+                            r == ERROR_NO_MORE_ITEMS ? db.keyExists(id) : ERROR_SUCCESS;
+                        return gone != ERROR_SUCCESS ? gone : r;
+                    });
             }
             if (status != ERROR_SUCCESS)
             {

@@ -1,5 +1,6 @@
 #include "platform/registryDatabase.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <sqlite3.h>
@@ -416,6 +417,7 @@ DWORD registryDatabase::valueAt(keyId key, DWORD index, std::u16string& name, st
 
 DWORD registryDatabase::beginWrite()
 {
+    m_touched.clear();
     sqliteStatement::run row(statement(beginStatement));
     return errorFrom(row.step());
 }
@@ -437,13 +439,23 @@ void registryDatabase::rollback()
 
 DWORD registryDatabase::touchKey(keyId id)
 {
+    // Within one transaction a key is stamped once: its later changes commit at the same moment.
+    if (std::find(m_touched.begin(), m_touched.end(), id) != m_touched.end() && inTransaction())
+    {
+        return ERROR_SUCCESS;
+    }
     sqliteStatement::run row(statement(touchKeyStatement));
     const int rc = row.bind(1, id).bind(2, fileTimeNow()).step();
     if (rc != SQLITE_DONE)
     {
         return errorFrom(rc);
     }
-    return sqlite3_changes(m_db.get()) == 0 ? ERROR_KEY_DELETED : ERROR_SUCCESS;
+    if (sqlite3_changes(m_db.get()) == 0)
+    {
+        return ERROR_KEY_DELETED;
+    }
+    m_touched.push_back(id);
+    return ERROR_SUCCESS;
 }
 
 DWORD registryDatabase::createKey(keyId parent, const registryName& name, keyId& id)
@@ -481,6 +493,7 @@ DWORD registryDatabase::deleteValue(keyId key, const registryName& name)
 
 DWORD registryDatabase::deleteKey(keyId id)
 {
+    m_touched.erase(std::remove(m_touched.begin(), m_touched.end(), id), m_touched.end());
     {
         sqliteStatement::run values(statement(deleteKeyValuesStatement));
         const int rc = values.bind(1, id).step();

@@ -72,7 +72,8 @@ public:
     DWORD beginWrite();
     DWORD commit();
     void rollback();
-    DWORD touchKey(keyId id); // marks the key written; ERROR_KEY_DELETED when it is gone
+    // Marks the key written (once per transaction); ERROR_KEY_DELETED when it is gone.
+    DWORD touchKey(keyId id);
     DWORD createKey(keyId parent, const registryName& name, keyId& id);
     DWORD setValue(keyId key, const registryName& name, DWORD type, std::span<const BYTE> data);
     DWORD deleteValue(keyId key, const registryName& name);
@@ -131,6 +132,7 @@ private:
     std::unique_ptr<sqlite3, connectionCloser> m_db;
     std::array<sqliteStatement, statementCount> m_statements;
     const pid_t m_owner;
+    std::vector<keyId> m_touched; // keys stamped in the open transaction
 };
 
 } // namespace registryStore

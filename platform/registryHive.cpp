@@ -334,13 +334,10 @@ DWORD registryHive::endTransaction(registryTransaction& transaction, bool commit
         return ERROR_TRANSACTION_NOT_ACTIVE;
     }
     DWORD result = commit ? m_transacted->commit() : ERROR_SUCCESS;
+    // The commit is synced already (synchronous=FULL): no checkpoint is owed for it.
     if (!commit || result != ERROR_SUCCESS)
     {
         m_transacted->rollback();
-    }
-    else
-    {
-        m_unflushed = true;
     }
     dropWriter();
     return result;

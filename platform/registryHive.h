@@ -78,9 +78,8 @@ public:
     template <class F>
     DWORD write(registryTransaction* transaction, const keyReference& key, F&& operation)
     {
-        return transaction == nullptr
-                   ? write(key, operation)
-                   : runWriteIn(*transaction, key, &call<F>, context(operation));
+        return transaction == nullptr ? write(key, operation)
+                                      : runWriteIn(*transaction, key, &call<F>, context(operation));
     }
     // Ends the transaction's hold on the hive, committing its changes or discarding them.
     // ERROR_TRANSACTION_NOT_ACTIVE when it holds nothing any more although it wrote.
@@ -117,10 +116,10 @@ private:
 
     DWORD runRead(const keyReference& key, callback operation, void* context);
     DWORD runWrite(const keyReference& key, callback operation, void* context);
-    DWORD runReadIn(registryTransaction& transaction, const keyReference& key,
-                    callback operation, void* context);
-    DWORD runWriteIn(registryTransaction& transaction, const keyReference& key,
-                     callback operation, void* context);
+    DWORD runReadIn(registryTransaction& transaction, const keyReference& key, callback operation,
+                    void* context);
+    DWORD runWriteIn(registryTransaction& transaction, const keyReference& key, callback operation,
+                     void* context);
     DWORD beginTransaction(const keyReference& key);
     DWORD waitForWriter();
     void dropWriter();

@@ -115,22 +115,24 @@ DWORD missingOrDeleted(registryDatabase& db, keyId key, DWORD result, DWORD miss
 DWORD findValue(registryCall& call, const registryName& name, storedValue& value)
 {
     const keyId id = call.key().key.id;
-    return call.read([&](registryDatabase& db)
-                            {
-                                const DWORD r = db.findValue(id, name, value);
-                                return missingOrDeleted(db, id, r, ERROR_FILE_NOT_FOUND);
-                            });
+    return call.read(
+        [&](registryDatabase& db)
+        {
+            const DWORD r = db.findValue(id, name, value);
+            return missingOrDeleted(db, id, r, ERROR_FILE_NOT_FOUND);
+        });
 }
 
 // One transaction that stamps the call's open key with the write time and makes `change`.
 template <class CHANGE> DWORD changeValues(registryCall& call, const CHANGE& change)
 {
     const keyId id = call.key().key.id;
-    return call.write([&](registryDatabase& db)
-                             {
-                                 const DWORD r = db.touchKey(id);
-                                 return r != ERROR_SUCCESS ? r : change(db, id);
-                             });
+    return call.write(
+        [&](registryDatabase& db)
+        {
+            const DWORD r = db.touchKey(id);
+            return r != ERROR_SUCCESS ? r : change(db, id);
+        });
 }
 
 DWORD queryValue(HKEY key, std::u16string_view name, LPDWORD reserved, LPDWORD type, LPBYTE data,
@@ -236,11 +238,12 @@ LSTATUS RegEnumValueW(HKEY key, DWORD index, LPWSTR valueName, LPDWORD valueName
             const keyId id = call.key().key.id;
             std::u16string name;
             storedValue value;
-            status = call.read([&](registryDatabase& db)
-                                      {
-                                          const DWORD r = db.valueAt(id, index, name, value);
-                                          return missingOrDeleted(db, id, r, ERROR_NO_MORE_ITEMS);
-                                      });
+            status = call.read(
+                [&](registryDatabase& db)
+                {
+                    const DWORD r = db.valueAt(id, index, name, value);
+                    return missingOrDeleted(db, id, r, ERROR_NO_MORE_ITEMS);
+                });
             if (status != ERROR_SUCCESS)
             {
                 return status;
