@@ -63,28 +63,20 @@ bool settingsLocation::openChain(HKEY root, std::span<const WCHAR* const> names,
 {
     // A pass reuses the slots of the last one; a handle left open there would leak.
     CloseSettingsKey();
-    if ((access & KEY_SET_VALUE) != 0)
+    HANDLE const transaction = CreateTransaction(nullptr, nullptr, 0, 0, 0, 0, nullptr);
+    if (transaction == INVALID_HANDLE_VALUE)
     {
-        HANDLE const transaction = CreateTransaction(nullptr, nullptr, 0, 0, 0, 0, nullptr);
-        if (transaction == INVALID_HANDLE_VALUE)
-        {
-            return false;
-        }
-        m_transaction = transaction;
+        return false;
     }
+    m_transaction = transaction;
     HKEY parent = root;
     for (std::size_t i = 0; i < names.size(); ++i)
     {
         HKEY opened = nullptr;
         DWORD disposition = 0;
-        const LSTATUS result =
-            m_transaction != nullptr
-                ? RegCreateKeyTransactedW(parent, names[i], 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                          access, nullptr, &opened, &disposition, m_transaction,
-                                          nullptr)
-                : RegCreateKeyExW(parent, names[i], 0, nullptr, REG_OPTION_NON_VOLATILE, access,
-                                  nullptr, &opened, &disposition);
-        if (result != ERROR_SUCCESS)
+        if (RegCreateKeyTransactedW(parent, names[i], 0, nullptr, REG_OPTION_NON_VOLATILE, access,
+                                    nullptr, &opened, &disposition, m_transaction,
+                                    nullptr) != ERROR_SUCCESS)
         {
             return false;
         }

@@ -6,13 +6,14 @@
 // and lends the open product key to a settings store for one pass.
 //
 // Ownership: the object owns the handles its last opening call opened (at most four, and the
-// transaction of a read-write pass) and closes them in CloseSettingsKey() or, at the latest,
-// in its destructor. A store given productKey() borrows it and must not be used after
+// pass's transaction) and closes them in CloseSettingsKey() or, at the latest, in its
+// destructor. A store given productKey() borrows it and must not be used after
 // CloseSettingsKey().
-// A read-write pass opens its chain inside a registry transaction of its own and commits it in
-// CloseSettingsKey(), so a location receives every value of a pass at once or, if the process
-// ends first, none of them; other readers never see half a pass. A failed write does not
-// spoil the others: what succeeded is committed.
+// Every pass opens its chain inside a registry transaction of its own, ended in
+// CloseSettingsKey(): a read pass reads one snapshot of the location throughout; a read-write
+// pass's changes are committed there, so a location receives every value of a pass at once or,
+// if the process ends first, none of them, and other readers never see half a pass. A failed
+// write does not spoil the others: what succeeded is committed.
 // Each step creates the sub-key when it is missing and the access allows it, so a read-only
 // pass on a key never written fails and a read-write pass creates the chain.
 // Failure: an opening call stops at the first step that fails and returns false; the handles
@@ -56,5 +57,5 @@ private:
     HKEY m_softwareKey = nullptr;
     HKEY m_makerKey = nullptr;
     HKEY m_productKey = nullptr;
-    HANDLE m_transaction = nullptr; // of a read-write pass
+    HANDLE m_transaction = nullptr; // of the open pass
 };

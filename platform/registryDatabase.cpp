@@ -422,6 +422,11 @@ DWORD registryDatabase::beginWrite()
     return errorFrom(row.step());
 }
 
+DWORD registryDatabase::beginRead()
+{
+    return errorFrom(execute("BEGIN"));
+}
+
 DWORD registryDatabase::commit()
 {
     sqliteStatement::run row(statement(commitStatement));

@@ -70,6 +70,7 @@ public:
 
     // Writes, only between beginWrite (BEGIN IMMEDIATE) and commit or rollback.
     DWORD beginWrite();
+    DWORD beginRead(); // BEGIN: reads see one snapshot until commit or rollback
     DWORD commit();
     void rollback();
     // Marks the key written (once per transaction); ERROR_KEY_DELETED when it is gone.

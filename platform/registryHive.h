@@ -12,9 +12,11 @@
 // the file at the path is no longer the one the connection has open (moved aside or removed
 // by another process), the write reopens the path and runs there instead.
 //
-// Transactions. At most one transaction of this process at a time holds the hive's write lock,
-// on a connection of its own (kept for the next transaction), from its first write until it
-// ends; reads through it see its changes, every other handle reads the committed state. Any
+// Transactions. At most one transaction of this process at a time uses the hive's transaction
+// connection (kept for the next one): from its first read it reads one snapshot, and from its
+// first write it holds the hive's write lock until it ends; reads through it see its changes,
+// every other handle reads the committed state. A transaction that finds the connection taken
+// reads the committed state call by call. Any
 // other write of this process, transacted or not, waits for it to end (up to the busy
 // timeout, then ERROR_BUSY) with the registry's lock released; writers in other processes wait
 // on SQLite's lock. A commit is synced to disk before it returns.
@@ -83,7 +85,8 @@ public:
     }
     // Ends the transaction's hold on the hive, committing its changes or discarding them.
     // ERROR_TRANSACTION_NOT_ACTIVE when it holds nothing any more although it wrote.
-    DWORD endTransaction(registryTransaction& transaction, bool commit);
+    // `wrote`: whether the hive ever gave it the write lock.
+    DWORD endTransaction(registryTransaction& transaction, bool commit, bool wrote);
 
     // Whether a write could succeed (the file, or the folder it will be made in, is writable).
     bool writable();
@@ -121,7 +124,9 @@ private:
     DWORD runWriteIn(registryTransaction& transaction, const keyReference& key, callback operation,
                      void* context);
     DWORD beginTransaction(const keyReference& key);
-    DWORD waitForWriter();
+    bool beginSnapshot(registryTransaction& transaction);
+    DWORD openTransacted();
+    DWORD waitForWriter(const registryTransaction* transaction);
     void dropWriter();
     DWORD attemptWrite(const keyReference& key, callback operation, void* context, bool& retry);
     bool stale(const keyReference& key) const;
@@ -141,6 +146,7 @@ private:
     std::unique_ptr<registryDatabase> m_transacted; // the transactions' connection
     unsigned m_transactedGeneration = 0;
     registryTransaction* m_writer = nullptr; // the transaction holding the write lock
+    registryTransaction* m_reader = nullptr; // the transaction reading a snapshot
     unsigned m_generation = 0;
     unsigned m_handles = 0;
     bool m_unflushed = false;

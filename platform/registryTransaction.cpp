@@ -49,10 +49,7 @@ DWORD registryTransaction::end(bool commit)
     DWORD result = ERROR_SUCCESS;
     if (m_hive != nullptr)
     {
-        if (m_wrote)
-        {
-            result = m_hive->endTransaction(*this, commit);
-        }
+        result = m_hive->endTransaction(*this, commit, m_wrote);
         m_hive->handleClosed();
         m_hive = nullptr;
     }

@@ -333,6 +333,29 @@ TEST_F(RegistryTransactionTest, WritersInThisProcessWaitForTheTransactionToEnd)
     CloseHandle(second);
 }
 
+// A transaction that only reads keeps one snapshot; a plain write does not wait for it, and a
+// later write of the transaction works on the latest state.
+TEST_F(RegistryTransactionTest, ATransactionReadsOneSnapshotUntilItWrites)
+{
+    LSTATUS result = -1;
+    writePlain(u"a", 1, result);
+    HANDLE const transaction = newTransaction();
+    HKEY const key = openIn(transaction);
+    DWORD seen = 0;
+    ASSERT_EQ(queryDword(key, u"a", seen), kSuccess);
+    writePlain(u"a", 2, result);
+    EXPECT_EQ(result, kSuccess);
+    EXPECT_EQ(queryDword(key, u"a", seen), kSuccess);
+    EXPECT_EQ(seen, 1u);
+    ASSERT_EQ(setDword(key, u"b", 3), kSuccess);
+    EXPECT_EQ(queryDword(key, u"a", seen), kSuccess);
+    EXPECT_EQ(seen, 2u);
+    EXPECT_TRUE(CommitTransaction(transaction));
+    EXPECT_EQ(committed(u"b"), 3u);
+    RegCloseKey(key);
+    CloseHandle(transaction);
+}
+
 TEST_F(RegistryTransactionTest, EachHiveNeedsItsOwnTransaction)
 {
     HANDLE const user = newTransaction();
