@@ -58,20 +58,15 @@ DWORD registryTransaction::end(bool commit)
 
 DWORD registryTransaction::commit()
 {
-    if (m_state == state::committed)
-    {
-        return ERROR_TRANSACTION_ALREADY_COMMITTED;
-    }
-    if (usable() != ERROR_SUCCESS)
-    {
-        return ERROR_TRANSACTION_ALREADY_ABORTED;
-    }
-    const DWORD result = end(true);
-    m_state = result == ERROR_SUCCESS ? state::committed : state::aborted;
-    return result;
+    return finish(true);
 }
 
 DWORD registryTransaction::rollback()
+{
+    return finish(false);
+}
+
+DWORD registryTransaction::finish(bool commit)
 {
     if (m_state == state::committed)
     {
@@ -81,9 +76,9 @@ DWORD registryTransaction::rollback()
     {
         return ERROR_TRANSACTION_ALREADY_ABORTED;
     }
-    end(false);
-    m_state = state::aborted;
-    return ERROR_SUCCESS;
+    const DWORD result = end(commit);
+    m_state = commit && result == ERROR_SUCCESS ? state::committed : state::aborted;
+    return commit ? result : ERROR_SUCCESS;
 }
 
 void registryTransaction::closing()

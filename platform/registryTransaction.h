@@ -46,6 +46,8 @@ private:
         aborted,
     };
 
+    // CommitTransaction or RollbackTransaction: Windows' answers for an ended transaction.
+    DWORD finish(bool commit);
     // Ends the transaction on its hive, committing or not; releases the hive.
     DWORD end(bool commit);
 
