@@ -204,8 +204,16 @@ LSTATUS RegFlushKey(HKEY key)
         [&]() -> DWORD
         {
             registryCall call;
-            const DWORD status = call.open(key, 0);
-            return status != ERROR_SUCCESS ? status : call.hive().flush();
+            DWORD status = call.open(key, 0);
+            if (status != ERROR_SUCCESS)
+            {
+                return status;
+            }
+            const keyId id = call.key().key.id;
+            status = call.hive().read(call.key().key,
+                                      [id](registryDatabase& db) { return db.keyExists(id); });
+            // A damaged or unreadable hive has nothing to flush; only a deleted key is an answer.
+            return status == ERROR_KEY_DELETED ? status : call.hive().flush();
         });
 }
 

@@ -12,6 +12,9 @@ namespace
 
 constexpr std::int64_t formatVersion = 1;
 constexpr int busyTimeoutMs = 5000;
+// The journal left behind between writes: a kept journal (the default profile's) would
+// otherwise stay at its largest size, and a long-lived connection's would too.
+constexpr const char* journalLimit = "PRAGMA journal_size_limit = 65536";
 
 constexpr const char* schema = R"sql(
 CREATE TABLE hiveKey(
@@ -279,6 +282,10 @@ DWORD registryDatabase::open(const std::string& path, const hiveLayout& layout,
         {
             rc = db->execute("PRAGMA journal_mode = WAL");
         }
+        if (rc == SQLITE_OK)
+        {
+            rc = db->execute(journalLimit);
+        }
         result = errorFrom(rc);
     }
     if (result == ERROR_SUCCESS)
@@ -496,8 +503,17 @@ void registryDatabase::keepFilesOnClose(bool keep)
 
 DWORD registryDatabase::checkpoint()
 {
-    return errorFrom(
-        sqlite3_wal_checkpoint_v2(m_db.get(), "main", SQLITE_CHECKPOINT_FULL, nullptr, nullptr));
+    const int rc =
+        sqlite3_wal_checkpoint_v2(m_db.get(), "main", SQLITE_CHECKPOINT_FULL, nullptr, nullptr);
+    if (rc == SQLITE_OK)
+    {
+        // Everything is in the database file now; emptying the journal is best effort and
+        // never waits for another process's reader.
+        sqlite3_busy_timeout(m_db.get(), 0);
+        sqlite3_wal_checkpoint_v2(m_db.get(), "main", SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+        sqlite3_busy_timeout(m_db.get(), busyTimeoutMs);
+    }
+    return errorFrom(rc);
 }
 
 } // namespace registryStore

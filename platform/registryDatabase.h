@@ -78,7 +78,8 @@ public:
     DWORD deleteValue(keyId key, const registryName& name);
     DWORD deleteKey(keyId id); // with its values; the caller has checked for sub-keys
 
-    // Copies the journal into the database file and syncs it.
+    // Copies the journal into the database file and syncs it, then empties the journal when
+    // no other reader is in it (the journal_size_limit bounds it in between).
     DWORD checkpoint();
     // Closing then leaves the files as they are: the journal is neither copied into the
     // database file nor removed (for a damaged hive).

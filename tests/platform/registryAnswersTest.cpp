@@ -1,0 +1,156 @@
+// Answers where the registry must say what Windows says: odd paths, overlong names, flushing a
+// deleted key, memory running out, and the size the default profile's journal is left at.
+
+#include "platform/registry.h"
+#include "platform/registryCall.h"
+
+#include "platform/wideText.h"
+#include "tests/platform/registryTestHelpers.h"
+#include "tests/testsupport/testSandbox.h"
+
+#include <gtest/gtest.h>
+#include <new>
+#include <stdexcept>
+#include <string>
+
+using namespace registryTest;
+namespace fs = std::filesystem;
+
+namespace
+{
+
+class RegistryAnswersTest : public ::testing::Test
+{
+protected:
+    void TearDown() override { EXPECT_EQ(regOpenHandleCount(), 0u); }
+};
+
+TEST_F(RegistryAnswersTest, TrailingSeparatorsNameTheKeyBeforeThem)
+{
+    struct pathCase
+    {
+        const WCHAR* path;
+        DWORD disposition;
+    };
+    const pathCase cases[] = {
+        {u"Software\\Test\\\\", REG_CREATED_NEW_KEY},
+        {u"Software\\Test", REG_OPENED_EXISTING_KEY},
+        {u"Software\\Test\\", REG_OPENED_EXISTING_KEY},
+        {u"software\\TEST\\\\\\", REG_OPENED_EXISTING_KEY},
+    };
+    for (const pathCase& c : cases)
+    {
+        HKEY key = nullptr;
+        DWORD disposition = 0;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, c.path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                  &key, &disposition),
+                  0)
+            << wideText::toUtf8(c.path);
+        EXPECT_EQ(disposition, c.disposition) << wideText::toUtf8(c.path);
+        ASSERT_EQ(setDword(key, u"v", 1), 0);
+        EXPECT_EQ(RegCloseKey(key), 0);
+        ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, c.path, 0, KEY_READ, &key), 0);
+        EXPECT_EQ(RegCloseKey(key), 0);
+    }
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Software", 0, KEY_READ, &key), 0);
+    WCHAR name[16];
+    DWORD chars = 16;
+    ASSERT_EQ(RegEnumKeyExW(key, 0, name, &chars, nullptr, nullptr, nullptr, nullptr), 0);
+    EXPECT_EQ(std::u16string(name, chars), u"Test");
+    chars = 16;
+    EXPECT_EQ(RegEnumKeyExW(key, 1, name, &chars, nullptr, nullptr, nullptr, nullptr),
+              ERROR_NO_MORE_ITEMS);
+    EXPECT_EQ(RegCloseKey(key), 0);
+}
+
+TEST_F(RegistryAnswersTest, ValueNamesLongerThanWindowsAllowsAreRefusedAndNotStored)
+{
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, u"Software\\Names", 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &key, nullptr),
+              0);
+    struct nameCase
+    {
+        std::size_t chars;
+        LSTATUS wide;
+        LSTATUS narrow;
+    };
+    const nameCase cases[] = {
+        {16383, ERROR_SUCCESS, ERROR_SUCCESS},
+        {16384, ERROR_INVALID_PARAMETER, ERROR_INVALID_PARAMETER},
+        {40000, ERROR_INVALID_PARAMETER, ERROR_INVALID_PARAMETER},
+    };
+    const DWORD data = 5;
+    const auto* bytes = reinterpret_cast<const BYTE*>(&data);
+    for (const nameCase& c : cases)
+    {
+        const std::u16string wide(c.chars, u'w');
+        const std::string narrow(c.chars, 'n');
+        EXPECT_EQ(RegSetValueExW(key, wide.c_str(), 0, REG_DWORD, bytes, sizeof data), c.wide)
+            << c.chars;
+        EXPECT_EQ(RegSetValueExA(key, narrow.c_str(), 0, REG_DWORD, bytes, sizeof data), c.narrow)
+            << c.chars;
+    }
+    DWORD count = 0;
+    for (;; ++count)
+    {
+        static WCHAR name[40001];
+        DWORD chars = 40001;
+        if (RegEnumValueW(key, count, name, &chars, nullptr, nullptr, nullptr, nullptr) != 0)
+        {
+            break;
+        }
+        EXPECT_EQ(chars, 16383u);
+    }
+    EXPECT_EQ(count, 2u) << "only the two names of the longest allowed length are stored";
+    EXPECT_EQ(RegCloseKey(key), 0);
+}
+
+TEST_F(RegistryAnswersTest, FlushingADeletedKeyAnswersKeyDeleted)
+{
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, u"Software\\Flushed", 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              0);
+    EXPECT_EQ(RegFlushKey(key), 0);
+    ASSERT_EQ(RegDeleteKeyW(key, u""), 0);
+    EXPECT_EQ(RegFlushKey(key), ERROR_KEY_DELETED);
+    EXPECT_EQ(RegFlushKey(HKEY_CURRENT_USER), 0);
+    EXPECT_EQ(RegCloseKey(key), 0);
+}
+
+TEST_F(RegistryAnswersTest, RunningOutOfMemoryAnswersNotEnoughMemory)
+{
+    const auto throwing = [](auto exception)
+    { return [exception]() -> DWORD { throw exception; }; };
+    EXPECT_EQ(registryStore::registryCall::guarded(throwing(std::bad_alloc())),
+              static_cast<LSTATUS>(ERROR_NOT_ENOUGH_MEMORY));
+    EXPECT_EQ(registryStore::registryCall::guarded(throwing(std::length_error("x"))),
+              static_cast<LSTATUS>(ERROR_REGISTRY_IO_FAILED));
+}
+
+TEST_F(RegistryAnswersTest, DefaultProfileJournalIsSmallOnceTheLastHandleCloses)
+{
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_USERS, u".DEFAULT\\Software\\Corvane\\Tarnwickx64", 0, nullptr,
+                              0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              0);
+    for (DWORD i = 0; i < 79; ++i) // one Apply
+    {
+        ASSERT_EQ(setDword(key, (u"setting" + wideText::fromUnsigned(i)).c_str(), i), 0);
+    }
+    EXPECT_EQ(RegCloseKey(key), 0);
+    const fs::path journal = usersHive(testsupport::sandboxConfigDirs()).string() + "-wal";
+    ASSERT_TRUE(fs::exists(journal)) << "kept for readers who cannot write the folder";
+    EXPECT_LE(fs::file_size(journal), 64u * 1024);
+    DWORD value = 0;
+    ASSERT_EQ(
+        RegOpenKeyExW(HKEY_USERS, u".DEFAULT\\Software\\Corvane\\Tarnwickx64", 0, KEY_READ, &key),
+        0);
+    EXPECT_EQ(queryDword(key, u"setting78", value), 0);
+    EXPECT_EQ(value, 78u);
+    EXPECT_EQ(RegCloseKey(key), 0);
+}
+
+} // namespace
