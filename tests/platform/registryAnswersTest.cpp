@@ -3,11 +3,13 @@
 
 #include "platform/registry.h"
 #include "platform/registryCall.h"
+#include "platform/registryHiveFile.h"
 
 #include "platform/wideText.h"
 #include "tests/platform/registryTestHelpers.h"
 #include "tests/testsupport/testSandbox.h"
 
+#include <cerrno>
 #include <gtest/gtest.h>
 #include <new>
 #include <stdexcept>
@@ -151,6 +153,47 @@ TEST_F(RegistryAnswersTest, DefaultProfileJournalIsSmallOnceTheLastHandleCloses)
     EXPECT_EQ(queryDword(key, u"setting78", value), 0);
     EXPECT_EQ(value, 78u);
     EXPECT_EQ(RegCloseKey(key), 0);
+}
+
+} // namespace
+
+namespace
+{
+
+template <int error> int refuseLink(const char*, const char*)
+{
+    errno = error;
+    return -1;
+}
+
+TEST_F(RegistryAnswersTest, WithoutHardLinksANewHiveIsRenamedIntoPlaceWhole)
+{
+    using registryStore::registryHiveFile;
+    const registryHiveFile::linkFunction refusals[] = {refuseLink<EPERM>, refuseLink<ENOSYS>,
+                                                       refuseLink<EOPNOTSUPP>, refuseLink<EMLINK>};
+    const registryStore::hiveLayout& layout =
+        *registryStore::registryHiveLocation::layout(HKEY_CURRENT_USER);
+    int n = 0;
+    for (const registryHiveFile::linkFunction refusal : refusals)
+    {
+        const fs::path folder = testsupport::sandboxRoot() / ("fs" + std::to_string(++n));
+        const fs::path hive = userHive(folder);
+        ASSERT_EQ(registryHiveFile::create(hive.string(), layout, refusal), ERROR_SUCCESS) << n;
+        EXPECT_EQ(filesBelow(hive.parent_path()), std::vector<std::string>{hive.filename()})
+            << "no temporary file is left beside the hive";
+        EXPECT_EQ(fs::status(hive).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+        EXPECT_EQ(registryHiveFile::inspect(hive.string()).what, registryHiveFile::status::regular);
+        // The registry works on the hive made this way.
+        setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
+        DWORD value = 0;
+        ASSERT_EQ(setDword(HKEY_CURRENT_USER, u"made", 7), 0);
+        ASSERT_EQ(queryDword(HKEY_CURRENT_USER, u"made", value), 0);
+        EXPECT_EQ(value, 7u);
+        // A hive already there is kept, never replaced.
+        EXPECT_EQ(registryHiveFile::create(hive.string(), layout, refusal), ERROR_SUCCESS);
+        EXPECT_EQ(queryDword(HKEY_CURRENT_USER, u"made", value), 0);
+    }
+    setenv("XDG_CONFIG_HOME", testsupport::sandboxConfigHome().c_str(), 1);
 }
 
 } // namespace
