@@ -1,5 +1,7 @@
 #include "platform/registryDatabase.h"
 
+#include "platform/registryFoldMigration.h"
+
 #include <chrono>
 #include <cstring>
 #include <sqlite3.h>
@@ -10,7 +12,7 @@ namespace registryStore
 namespace
 {
 
-constexpr std::int64_t formatVersion = 1;
+constexpr std::int64_t formatVersion = 2; // 1: names folded by an earlier, smaller table
 constexpr int busyTimeoutMs = 5000;
 // The journal left behind between writes: a kept journal (the default profile's) would
 // otherwise stay at its largest size, and a long-lived connection's would too.
@@ -36,7 +38,7 @@ CREATE TABLE hiveValue(
 CREATE UNIQUE INDEX hiveValueByName ON hiveValue(keyId, folded);
 CREATE INDEX hiveValueByOrder ON hiveValue(keyId, id);
 PRAGMA application_id = 1381648470;
-PRAGMA user_version = 1;
+PRAGMA user_version = 2;
 )sql";
 
 // Indexed by registryDatabase::statementId.
@@ -195,10 +197,11 @@ DWORD registryDatabase::validate()
     }
     // The file is made whole before it gets its name, so anything else here (an empty file
     // included) is damage, not a hive still being written.
-    if (id != applicationId || version < formatVersion)
+    if (id != applicationId || version < registryFoldMigration::firstFormat)
     {
         return ERROR_BADDB;
     }
+    m_legacyFolds = version < formatVersion;
     if (version > formatVersion)
     {
         return ERROR_CANTREAD; // a later program's hive: neither read nor replaced
@@ -292,12 +295,62 @@ DWORD registryDatabase::open(const std::string& path, const hiveLayout& layout,
     {
         result = db->prepareStatements();
     }
+    if (result == ERROR_SUCCESS && db->m_legacyFolds && !db->readOnly())
+    {
+        result = db->refoldNames();
+    }
     if (result == ERROR_SUCCESS)
     {
         db->keepFilesOnClose(false);
         out = std::move(db);
     }
     return result;
+}
+
+DWORD registryDatabase::refoldNames()
+{
+    int rc = execute("BEGIN IMMEDIATE");
+    std::int64_t version = 0;
+    if (rc == SQLITE_OK)
+    {
+        rc = queryInteger("PRAGMA user_version", version); // another process may have done it
+    }
+    if (rc == SQLITE_OK && version < formatVersion)
+    {
+        rc = registryFoldMigration::migrate(m_db.get());
+    }
+    if (rc == SQLITE_OK)
+    {
+        rc = execute("COMMIT");
+    }
+    if (rc != SQLITE_OK)
+    {
+        rollback();
+        return errorFrom(rc);
+    }
+    m_legacyFolds = false;
+    return ERROR_SUCCESS;
+}
+
+DWORD registryDatabase::findByName(statementId id, std::int64_t owner, const registryName& name,
+                                   const std::function<void(sqliteStatement::run&)>& found)
+{
+    // The old form first, so that such a hive answers exactly as it did for the earlier program.
+    const std::string legacy =
+        m_legacyFolds ? registryFoldMigration::legacyFolded(registryName::decode(name.text()))
+                      : std::string();
+    int rc = SQLITE_DONE;
+    for (int attempt = m_legacyFolds ? 0 : 1; rc == SQLITE_DONE && attempt < 2; ++attempt)
+    {
+        sqliteStatement::run row(statement(id));
+        rc = row.bind(1, owner).bindBlob(2, bytesOf(attempt == 0 ? legacy : name.folded())).step();
+        if (rc == SQLITE_ROW)
+        {
+            found(row);
+            return ERROR_SUCCESS;
+        }
+    }
+    return notFoundOr(rc, ERROR_FILE_NOT_FOUND);
 }
 
 DWORD registryDatabase::openEmpty(const hiveLayout& layout, std::unique_ptr<registryDatabase>& out)
@@ -346,14 +399,8 @@ bool registryDatabase::readOnly() const
 
 DWORD registryDatabase::findKey(keyId parent, const registryName& name, keyId& id)
 {
-    sqliteStatement::run row(statement(findKeyStatement));
-    const int rc = row.bind(1, parent).bindBlob(2, bytesOf(name.folded())).step();
-    if (rc != SQLITE_ROW)
-    {
-        return notFoundOr(rc, ERROR_FILE_NOT_FOUND);
-    }
-    id = row.integer(0);
-    return ERROR_SUCCESS;
+    return findByName(findKeyStatement, parent, name,
+                      [&id](sqliteStatement::run& row) { id = row.integer(0); });
 }
 
 DWORD registryDatabase::keyExists(keyId id)
@@ -387,15 +434,12 @@ DWORD registryDatabase::subKeyAt(keyId parent, DWORD index, std::u16string& name
 
 DWORD registryDatabase::findValue(keyId key, const registryName& name, storedValue& value)
 {
-    sqliteStatement::run row(statement(findValueStatement));
-    const int rc = row.bind(1, key).bindBlob(2, bytesOf(name.folded())).step();
-    if (rc != SQLITE_ROW)
-    {
-        return notFoundOr(rc, ERROR_FILE_NOT_FOUND);
-    }
-    value.type = static_cast<DWORD>(row.integer(0));
-    copyData(row.blob(1), value);
-    return ERROR_SUCCESS;
+    return findByName(findValueStatement, key, name,
+                      [&value](sqliteStatement::run& row)
+                      {
+                          value.type = static_cast<DWORD>(row.integer(0));
+                          copyData(row.blob(1), value);
+                      });
 }
 
 DWORD registryDatabase::valueAt(keyId key, DWORD index, std::u16string& name, storedValue& value)

@@ -10,7 +10,8 @@
 //   hiveValue(id INTEGER PRIMARY KEY (creation order), keyId INTEGER, name TEXT, folded BLOB,
 //             type INTEGER, data BLOB (never NULL))
 //     UNIQUE INDEX hiveValueByName(keyId, folded); INDEX hiveValueByOrder(keyId, id)
-//   application_id 0x525A4856, user_version 1.
+//   application_id 0x525A4856, user_version 2 (1: an earlier fold table; see
+//   registryFoldMigration.h for how such a hive is brought up to date or read as it is).
 //
 // Key ids are never reused (AUTOINCREMENT), so an id held by a handle never names another key.
 // Every result is a Windows error code. Not thread-safe: the owner serialises all calls.
@@ -22,6 +23,7 @@
 #include "platform/sqliteStatement.h"
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -121,11 +123,17 @@ private:
     DWORD validate();
     DWORD createSchema(const hiveLayout& layout);
     DWORD prepareStatements();
+    DWORD refoldNames();
+    // Runs a lookup by folded name; a hive of the first format that could not be refolded
+    // is tried with the name's old folded form too.
+    DWORD findByName(statementId id, std::int64_t owner, const registryName& name,
+                     const std::function<void(sqliteStatement::run&)>& found);
     sqliteStatement& statement(statementId id) { return m_statements[id]; }
 
     std::unique_ptr<sqlite3, connectionCloser> m_db;
     std::array<sqliteStatement, statementCount> m_statements;
     const pid_t m_owner;
+    bool m_legacyFolds = false;
 };
 
 } // namespace registryStore
