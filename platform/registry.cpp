@@ -150,7 +150,8 @@ DWORD openPath(HKEY parentKey, LPCWSTR subKey, REGSAM requested, bool mayCreate,
     {
         return ERROR_ACCESS_DENIED; // as Windows refuses write access to a protected key
     }
-    *result = call.table().add(openKey{&hive, keyReference{walk.id, hive.generation()}, access});
+    *result =
+        call.table().add(openKey{&hive, keyReference{walk.id, hive.generation()}, access, nullptr});
     if (disposition != nullptr)
     {
         *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
@@ -232,13 +233,15 @@ LSTATUS RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameChars, LPD
             std::u16string found;
             std::int64_t written = 0;
             const keyId id = call.key().key.id;
+            enumerationCursor* const cursor =
+                call.key().cursors ? &call.key().cursors->subKeys : nullptr;
             if (status == ERROR_SUCCESS)
             {
                 status = call.hive().read(call.key().key,
                                           [&](registryDatabase& db)
                                           {
                                               const DWORD r =
-                                                  db.subKeyAt(id, index, found, written);
+                                                  db.subKeyAt(id, index, found, written, cursor);
                                               const DWORD gone = r == ERROR_NO_MORE_ITEMS
                                                                      ? db.keyExists(id)
                                                                      : ERROR_SUCCESS;

@@ -18,6 +18,7 @@
 // A connection inherited across fork is never closed by the child (it leaks instead), so the
 // parent's locks and journal stay intact.
 
+#include "platform/registryEnumCursor.h"
 #include "platform/registryHiveLocation.h"
 #include "platform/registryName.h"
 #include "platform/sqliteStatement.h"
@@ -66,9 +67,16 @@ public:
     DWORD findKey(keyId parent, const registryName& name, keyId& id);
     DWORD keyExists(keyId id); // ERROR_SUCCESS or ERROR_KEY_DELETED
     DWORD hasSubKeys(keyId id, bool& any);
-    DWORD subKeyAt(keyId parent, DWORD index, std::u16string& name, std::int64_t& written);
+    // The sub-key (in folded-name order) or value (in creation order) at `index`. With a
+    // cursor, a call for the index the cursor holds or the next one continues from there when
+    // the hive has not changed since; the cursor then holds the new position.
+    DWORD subKeyAt(keyId parent, DWORD index, std::u16string& name, std::int64_t& written,
+                   enumerationCursor* cursor = nullptr);
     DWORD findValue(keyId key, const registryName& name, storedValue& value);
-    DWORD valueAt(keyId key, DWORD index, std::u16string& name, storedValue& value);
+    DWORD valueAt(keyId key, DWORD index, std::u16string& name, storedValue& value,
+                  enumerationCursor* cursor = nullptr);
+    // Statement steps the enumerations have run on this connection (a measure of their cost).
+    std::int64_t enumerationSteps() const;
 
     // Writes, only between beginWrite (BEGIN IMMEDIATE) and commit or rollback.
     DWORD beginWrite();
@@ -98,8 +106,10 @@ private:
         keyExistsStatement,
         firstSubKeyStatement,
         subKeyAtStatement,
+        seekSubKeyStatement,
         findValueStatement,
         valueAtStatement,
+        seekValueStatement,
         beginStatement,
         commitStatement,
         rollbackStatement,
@@ -129,11 +139,16 @@ private:
     DWORD findByName(statementId id, std::int64_t owner, const registryName& name,
                      const std::function<void(sqliteStatement::run&)>& found);
     sqliteStatement& statement(statementId id) { return m_statements[id]; }
+    bool continues(const enumerationCursor* cursor, keyId key, DWORD index) const;
+    bool unchangedSince(const enumerationCursor& cursor) const;
+    void remember(enumerationCursor& cursor, keyId key, DWORD index) const;
 
     std::unique_ptr<sqlite3, connectionCloser> m_db;
     std::array<sqliteStatement, statementCount> m_statements;
     const pid_t m_owner;
     bool m_legacyFolds = false;
+    // Cursors hold a weak reference to it: a position is trusted only on this connection.
+    const std::shared_ptr<const void> m_identity = std::make_shared<char>(0);
 };
 
 } // namespace registryStore

@@ -245,12 +245,15 @@ LSTATUS RegEnumValueW(HKEY key, DWORD index, LPWSTR valueName, LPDWORD valueName
                 return status;
             }
             const keyId id = call.key().key.id;
+            enumerationCursor* const cursor =
+                call.key().cursors ? &call.key().cursors->values : nullptr;
             std::u16string name;
             storedValue value;
             status = call.hive().read(call.key().key,
                                       [&](registryDatabase& db)
                                       {
-                                          const DWORD r = db.valueAt(id, index, name, value);
+                                          const DWORD r =
+                                              db.valueAt(id, index, name, value, cursor);
                                           return missingOrDeleted(db, id, r, ERROR_NO_MORE_ITEMS);
                                       });
             if (status != ERROR_SUCCESS)
