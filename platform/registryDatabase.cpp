@@ -427,7 +427,8 @@ bool registryDatabase::continues(const enumerationCursor* cursor, keyId key, DWO
     const auto sameConnection = [this](const std::weak_ptr<const void>& other)
     { return !other.owner_before(m_identity) && !m_identity.owner_before(other); };
     return cursor != nullptr && cursor->changes >= 0 && sameConnection(cursor->connection) &&
-           cursor->key == key && (index == cursor->index || index == cursor->index + 1);
+           cursor->key == key &&
+           (index == cursor->index || index == std::uint64_t{cursor->index} + 1);
 }
 
 // Asked while a statement's read holds the snapshot, so it describes what that statement saw.
