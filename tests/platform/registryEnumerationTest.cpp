@@ -26,8 +26,10 @@ namespace
 
 std::u16string numbered(const char16_t* stem, DWORD n)
 {
-    std::u16string text = wideText::fromUnsigned(n);
-    return stem + std::u16string(5 - text.size(), u'0') + text; // sorts like the numbers
+    const std::u16string digits = wideText::fromUnsigned(n);
+    std::u16string text(stem); // appended, not added: g++ 12 -O3 misreads literal + string
+    text.append(5 - digits.size(), u'0').append(digits); // sorts like the numbers
+    return text;
 }
 
 // Statement steps of each call of a walk over `count` entries, on a hive holding that many
@@ -125,7 +127,8 @@ protected:
         const LSTATUS rc =
             values ? RegEnumValueW(key, index, name, &chars, nullptr, nullptr, nullptr, nullptr)
                    : RegEnumKeyExW(key, index, name, &chars, nullptr, nullptr, nullptr, nullptr);
-        return rc == 0 ? std::u16string(name, chars) : u"-" + wideText::fromUnsigned(rc);
+        return rc == 0 ? std::u16string(name, chars)
+                       : std::u16string(u"-").append(wideText::fromUnsigned(rc));
     }
 
     // Fresh answers for the indexes `from`..12, through a handle that has walked nothing.
