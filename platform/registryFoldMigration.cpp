@@ -1,6 +1,7 @@
 #include "platform/registryFoldMigration.h"
 
 #include "platform/registryName.h"
+#include "platform/registryRows.h"
 #include "platform/sqliteStatement.h"
 
 #include <cstddef>
@@ -10,6 +11,8 @@
 
 namespace registryStore
 {
+using rows::bytesOf;
+
 namespace
 {
 
@@ -60,11 +63,6 @@ struct refold
     std::int64_t id;
     std::string folded;
 };
-
-std::span<const std::byte> bytesOf(const std::string& text)
-{
-    return std::as_bytes(std::span<const char>(text.data(), text.size()));
-}
 
 // Unique per row and never the fold of a name: fold, 0xFF, the row id; an odd length.
 std::string apart(const refold& row)
