@@ -171,8 +171,8 @@ DWORD openPath(HKEY parentKey, LPCWSTR subKey, REGSAM requested, bool mayCreate,
     {
         return ERROR_ACCESS_DENIED; // as Windows refuses write access to a protected key
     }
-    *result = call.table().add(
-        openKey{&hive, keyReference{walk.id, hive.generation()}, access, std::move(inside)});
+    *result = call.table().add(openKey{&hive, keyReference{walk.id, hive.generation()}, access,
+                                       std::move(inside), nullptr});
     if (disposition != nullptr)
     {
         *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
@@ -271,8 +271,16 @@ LSTATUS RegFlushKey(HKEY key)
         [&]() -> DWORD
         {
             registryCall call;
-            const DWORD status = call.open(key, 0);
-            return status != ERROR_SUCCESS ? status : call.hive().flush();
+            DWORD status = call.open(key, 0);
+            if (status != ERROR_SUCCESS)
+            {
+                return status;
+            }
+            const keyId id = call.key().key.id;
+            status = call.hive().read(call.key().key,
+                                      [id](registryDatabase& db) { return db.keyExists(id); });
+            // A damaged or unreadable hive has nothing to flush; only a deleted key is an answer.
+            return status == ERROR_KEY_DELETED ? status : call.hive().flush();
         });
 }
 
@@ -291,12 +299,14 @@ LSTATUS RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameChars, LPD
             std::u16string found;
             std::int64_t written = 0;
             const keyId id = call.key().key.id;
+            enumerationCursor* const cursor =
+                call.key().cursors ? &call.key().cursors->subKeys : nullptr;
             if (status == ERROR_SUCCESS)
             {
                 status = call.read(
                     [&](registryDatabase& db)
                     {
-                        const DWORD r = db.subKeyAt(id, index, found, written);
+                        const DWORD r = db.subKeyAt(id, index, found, written, cursor);
                         const DWORD gone =
                             r == ERROR_NO_MORE_ITEMS ? db.keyExists(id) : ERROR_SUCCESS;
                         return gone != ERROR_SUCCESS ? gone : r;

@@ -56,7 +56,8 @@ public:
     }
     registryHandleTable& table() const { return m_table; }
 
-    // Failures are results, never exceptions: memory running out answers ERROR_OUTOFMEMORY.
+    // Failures are results, never exceptions: memory running out answers
+    // ERROR_NOT_ENOUGH_MEMORY, the code SQLite's own out-of-memory maps to.
     template <class F> static LSTATUS guarded(F&& body) noexcept
     {
         try
@@ -65,7 +66,7 @@ public:
         }
         catch (const std::bad_alloc&)
         {
-            return static_cast<LSTATUS>(ERROR_OUTOFMEMORY);
+            return static_cast<LSTATUS>(ERROR_NOT_ENOUGH_MEMORY);
         }
         catch (const std::exception&)
         {

@@ -13,6 +13,7 @@
 // not carried over (the parent's connections are left untouched, never closed by the child).
 // A child should not open a hive that its parent had open at the time of the fork.
 
+#include "platform/registryEnumCursor.h"
 #include "platform/registryHive.h"
 
 #include <cstdint>
@@ -33,6 +34,8 @@ struct openKey
     keyReference key;
     REGSAM access = 0;
     std::shared_ptr<registryTransaction> transaction; // null: changes are committed at once
+    // Shared by every copy of the handle's entry; null for the predefined roots.
+    std::shared_ptr<handleCursors> cursors;
 };
 
 class registryHandleTable

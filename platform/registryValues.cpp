@@ -1,7 +1,9 @@
 // Value functions of the registry: query, set, enumerate, delete, and the 8-bit forms.
-// Where POSIX forms differ from Windows: the 8-bit code page is UTF-8. RegSetValueExA on
-// Windows looks one byte past the caller's data for a forgotten terminator; here the data is
-// taken exactly as given.
+// Where POSIX forms differ from Windows: the 8-bit code page is UTF-8. Windows looks past the
+// caller's stated size for a forgotten terminator (RegSetValueExA, and a REG_SZ whose size
+// leaves the terminator out is stretched when a zero follows the data); here the data is taken
+// exactly as given and nothing past the caller's size is ever read. A value name longer than
+// 16,383 characters is refused with ERROR_INVALID_PARAMETER, as on Windows.
 
 #include "platform/registry.h"
 
@@ -153,6 +155,9 @@ DWORD queryValue(HKEY key, std::u16string_view name, LPDWORD reserved, LPDWORD t
     return status != ERROR_SUCCESS ? status : deliver(value, type, data, dataSize, narrow);
 }
 
+// The longest value name Windows stores, in UTF-16 code units.
+constexpr std::size_t maxValueNameChars = 16383;
+
 DWORD setValue(HKEY key, std::u16string_view name, DWORD type, std::span<const BYTE> data)
 {
     registryCall call;
@@ -160,6 +165,10 @@ DWORD setValue(HKEY key, std::u16string_view name, DWORD type, std::span<const B
     if (status != ERROR_SUCCESS)
     {
         return status;
+    }
+    if (name.size() > maxValueNameChars)
+    {
+        return ERROR_INVALID_PARAMETER;
     }
     const registryName valueName(name);
     return changeValues(call, [&](registryDatabase& db, keyId id)
@@ -236,12 +245,14 @@ LSTATUS RegEnumValueW(HKEY key, DWORD index, LPWSTR valueName, LPDWORD valueName
                 return status;
             }
             const keyId id = call.key().key.id;
+            enumerationCursor* const cursor =
+                call.key().cursors ? &call.key().cursors->values : nullptr;
             std::u16string name;
             storedValue value;
             status = call.read(
                 [&](registryDatabase& db)
                 {
-                    const DWORD r = db.valueAt(id, index, name, value);
+                    const DWORD r = db.valueAt(id, index, name, value, cursor);
                     return missingOrDeleted(db, id, r, ERROR_NO_MORE_ITEMS);
                 });
             if (status != ERROR_SUCCESS)

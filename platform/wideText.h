@@ -21,8 +21,10 @@ int compareN(const WCHAR* a, const WCHAR* b, std::size_t n);
 // Case-insensitive comparison through the fixed upper-case table of foldChar.
 int compareNoCase(const WCHAR* a, const WCHAR* b);
 
-// Locale-independent upper-case fold of one code unit (ASCII, Latin-1, Latin Extended-A,
-// Greek and Cyrillic); other code units fold to themselves.
+// Locale-independent upper-case fold of one code unit: its simple upper-case form from the
+// Unicode data (platform/wideTextFoldTable.inc, made by scripts/generateFoldTable.py) for
+// every character of the Basic Multilingual Plane that has one; other code units, surrogates
+// included, fold to themselves.
 WCHAR foldChar(WCHAR c);
 
 // Bounded copy and append in the manner of wcsncpy_s/wcsncat_s: never write past `capacity`
