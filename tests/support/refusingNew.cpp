@@ -13,7 +13,8 @@ void refusingNew::failAfter(long allowed)
     t_allowed = allowed;
 }
 
-// The array and non-throwing forms of the standard library forward to these two.
+// Every ordinary form is replaced, so that each block is freed by the allocator that made it
+// (a sanitizer's own forms would otherwise meet ours).
 void* operator new(std::size_t size)
 {
     if (t_allowed == 0)
@@ -32,12 +33,54 @@ void* operator new(std::size_t size)
     return block;
 }
 
+void* operator new[](std::size_t size)
+{
+    return ::operator new(size);
+}
+
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    try
+    {
+        return ::operator new(size);
+    }
+    catch (const std::bad_alloc&)
+    {
+        return nullptr;
+    }
+}
+
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept
+{
+    return ::operator new(size, tag);
+}
+
 void operator delete(void* block) noexcept
 {
     std::free(block);
 }
 
+void operator delete[](void* block) noexcept
+{
+    std::free(block);
+}
+
 void operator delete(void* block, std::size_t) noexcept
+{
+    std::free(block);
+}
+
+void operator delete[](void* block, std::size_t) noexcept
+{
+    std::free(block);
+}
+
+void operator delete(void* block, const std::nothrow_t&) noexcept
+{
+    std::free(block);
+}
+
+void operator delete[](void* block, const std::nothrow_t&) noexcept
 {
     std::free(block);
 }
