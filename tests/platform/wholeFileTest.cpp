@@ -201,31 +201,18 @@ TEST(wholeFile, failedReplaceLeavesEverythingAsItWas)
 
 TEST(wholeFile, aFolderThatCannotBeOpenedForItsFlushStillReportsTheReplacement)
 {
-    struct scenario
-    {
-        const char* name;
-        bool oldFile;
-    };
-    for (const scenario c : {scenario{"new file", false}, scenario{"replaced file", true}})
-    {
-        const fs::path folder = testsupport::sandboxRoot() / c.name;
-        const fs::path path = folder / "settings.bin";
-        fs::create_directory(folder);
-        std::vector<fs::path> owned{folder};
-        if (c.oldFile)
-        {
-            writeFile(path, "old");
-            owned.push_back(path);
-        }
-        fs::permissions(folder, fs::perms::owner_write | fs::perms::owner_exec); // 0300
-        const int result = asOrdinaryOwner(
-            owned, [&path]
-            { return static_cast<int>(wholeFile::replaceFile(wide(path).c_str(), "new", 3)); });
-        fs::permissions(folder, fs::perms::owner_all);
-        EXPECT_EQ(result, static_cast<int>(ERROR_SUCCESS)) << c.name;
-        EXPECT_EQ(contentOf(path), "new") << c.name;
-        EXPECT_EQ(regularFilesIn(folder), 1) << c.name << ": no temporary file is left";
-    }
+    const fs::path folder = testsupport::sandboxRoot() / "writeOnly";
+    const fs::path path = folder / "settings.bin";
+    fs::create_directory(folder);
+    writeFile(path, "old");
+    fs::permissions(folder, fs::perms::owner_write | fs::perms::owner_exec); // 0300
+    const int result = asOrdinaryOwner(
+        {folder, path},
+        [&path] { return static_cast<int>(wholeFile::replaceFile(wide(path).c_str(), "new", 3)); });
+    fs::permissions(folder, fs::perms::owner_all);
+    EXPECT_EQ(result, static_cast<int>(ERROR_SUCCESS));
+    EXPECT_EQ(contentOf(path), "new");
+    EXPECT_EQ(regularFilesIn(folder), 1) << "no temporary file is left";
 }
 
 TEST(wholeFile, replaceRemovesTemporaryFilesOnlyOfProcessesThatNoLongerRun)

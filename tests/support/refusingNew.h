@@ -14,29 +14,22 @@ namespace refusingNew
 // the limit is lifted with a negative value.
 void failAfter(long allowed);
 
-// Lifts the limit when the scope ends, also when a test assertion leaves it early.
-class scope
-{
-public:
-    explicit scope(long allowed) { failAfter(allowed); }
-    ~scope() { failAfter(-1); }
-    scope(const scope&) = delete;
-    scope& operator=(const scope&) = delete;
-};
-
-// The result of `body` run with the limit `allowed`, or `thrown` when it let std::bad_alloc
-// out. Tests check results outside the limit, where their own messages can be allocated.
+// The result of `body` run with the limit `allowed` (lifted afterwards), or `thrown` when it
+// let std::bad_alloc out. Tests check results after the call, where their own messages can be
+// allocated.
 template <class BODY, class RESULT> RESULT call(long allowed, const BODY& body, RESULT thrown)
 {
-    const scope refusing(allowed);
+    failAfter(allowed);
+    RESULT result = thrown;
     try
     {
-        return body();
+        result = body();
     }
     catch (const std::bad_alloc&)
     {
-        return thrown;
     }
+    failAfter(-1);
+    return result;
 }
 
 } // namespace refusingNew
