@@ -65,7 +65,9 @@ TEST(stubStringConstruction, AnAppendedByteReadsAsTheOneByteString)
         const char bytes[] = {static_cast<char>(b), 0};
         stubString appended(u"x");
         appended += bytes[0];
-        EXPECT_EQ(text(appended), u"x" + text(stubString(bytes))) << b;
+        stubString expected(u"x");
+        expected += stubString(bytes);
+        EXPECT_EQ(text(appended), text(expected)) << b;
         EXPECT_EQ(appended.GetLength(), 2) << b;
     }
 }
