@@ -195,10 +195,12 @@ std::string toUtf8(const WCHAR* text)
     return text == nullptr ? std::string() : toUtf8(std::u16string_view(text, length(text)));
 }
 
-std::u16string fromUtf8(std::string_view text)
+std::u16string fromUtf8(std::string_view text, invalidUtf8 invalid)
 {
     std::u16string out;
     out.reserve(text.size());
+    const auto putInvalid = [&out, invalid](unsigned char byte)
+    { out += invalid == invalidUtf8::keepAsLatin1 ? static_cast<char16_t>(byte) : u'\xFFFD'; };
     std::size_t i = 0;
     while (i < text.size())
     {
@@ -224,7 +226,7 @@ std::u16string fromUtf8(std::string_view text)
         }
         else
         {
-            out += u'\xFFFD';
+            putInvalid(b0);
             ++i;
             continue;
         }
@@ -246,7 +248,7 @@ std::u16string fromUtf8(std::string_view text)
         }
         if (!ok || cp < min || cp > 0x10FFFF)
         {
-            out += u'\xFFFD';
+            putInvalid(b0);
             ++i;
             continue;
         }
