@@ -3,9 +3,12 @@
 // A single-line edit control with an input type code (0 to 58, see parsedEditRules.h):
 // - typed characters its type refuses are not inserted, and OnRejectedInput() is called
 //   (pasted and programmatically set text is not filtered);
-// - at every paint the whole text is checked against the type's rule and drawn in
-//   corUXThemeColours::getParsedEditFailureColour() while it fails;
-// - the Up and Down arrow keys step its decimal value within 0 to 32767 (OnVScroll).
+// - whenever the text changes, and whenever its dialog's tick calls RefreshValidationColour,
+//   the whole text is checked against the type's rule and, while it fails, drawn in
+//   corUXThemeColours::getParsedEditFailureColour(); painting only uses that verdict (a path
+//   rule asks the file system, which a caret blink must not do);
+// - for the numeric types (IsNumericInputType) the Up and Down arrow keys step the decimal
+//   value within 0 to 32767 (OnVScroll); in the other types they move the caret as usual.
 // GUI thread only. Shell actions given to a constructor are borrowed and must outlive the
 // control; without them the control beeps through the desktop (QtShellActions).
 
@@ -48,6 +51,13 @@ public:
     // is true. Otherwise `palette` is left as it was and the result is false.
     bool ValidationCtlColor(QPalette& palette) const;
 
+    // Decides the colours afresh through the colour request: the owning CDialog's OnCtlColor
+    // (CTLCOLOR_EDIT, or CTLCOLOR_STATIC while read-only), or, outside a dialog, this
+    // control's own ValidationCtlColor for an editable control. Runs on every text change and
+    // read-only change; owners call it when the file system may have changed. Only a changed
+    // verdict repaints.
+    void RefreshValidationColour();
+
     static bool IsCharAllowed(UINT character, int inputType);
 
     // One typed character (a UTF-16 code unit). One the type allows goes on to the line edit's
@@ -71,7 +81,7 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
     int m_inputType = 0;
 

@@ -1,7 +1,9 @@
 #include "framework/CDialog.h"
 
+#include "framework/QtShellActions.h"
 #include "framework/controlId.h"
 #include "framework/dialogControls.h"
+#include "framework/dialogLists.h"
 #include "framework/dialogUnits.h"
 
 #include <QAbstractButton>
@@ -12,6 +14,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QShortcut>
 #include <QTimerEvent>
 #include <QVariant>
 
@@ -31,6 +34,7 @@ void CDialog::Create()
     m_created = true;
     setFont(dialogUnits::dialogFont(m_template.pointSize));
     const dialogUnits units = dialogUnits::ofFont(font());
+    QWidget* label = nullptr; // the static text just created, if the last row was one
     for (const dialogControl& row : m_template.controls)
     {
         QWidget* const control = dialogControls::create(row, units, *this);
@@ -38,7 +42,13 @@ void CDialog::Create()
         {
             connectCommand(*control, row.id);
         }
+        if (row.kind == dialogControlKind::Edit || row.kind == dialogControlKind::DropDownCombo)
+        {
+            bindLabel(label, *control);
+        }
+        label = row.kind == dialogControlKind::StaticText ? control : nullptr;
     }
+    addKeyboardRoutes();
     if (m_template.title != nullptr)
     {
         setWindowTitle(QString::fromUtf16(m_template.title));
@@ -76,7 +86,89 @@ void CDialog::connectCommand(QWidget& control, int id)
     if (auto* const button = qobject_cast<QAbstractButton*>(&control))
     {
         connect(button, &QAbstractButton::clicked, this, [this, id] { OnCommand(id); });
+        return;
     }
+    if (auto* const combo = qobject_cast<QComboBox*>(&control))
+    {
+        dialogLists::bind(*combo);
+        combo->installEventFilter(this);
+    }
+}
+
+void CDialog::bindLabel(QWidget* label, QWidget& field)
+{
+    if (auto* const text = qobject_cast<QLabel*>(label))
+    {
+        text->setBuddy(&field);
+        text->installEventFilter(this);
+    }
+}
+
+void CDialog::addKeyboardRoutes()
+{
+    // Shortcuts, not key handlers: the focused control sees these keys first otherwise, and a
+    // line edit would answer Shift+F10 with its own editing menu.
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)})
+    {
+        connect(new QShortcut(keys, this), &QShortcut::activated, this,
+                [this] { ShowSystemMenu(); });
+    }
+    connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this,
+            [this] { OnHelp(); });
+}
+
+bool CDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    if (auto* const combo = qobject_cast<QComboBox*>(watched))
+    {
+        if (event->type() == QEvent::Wheel && !combo->hasFocus())
+        {
+            event->ignore(); // goes on to the dialog, which has no use for it
+            return true;
+        }
+        if (event->type() == QEvent::FocusOut)
+        {
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            // A list's own popup, or another window coming to the front, is no end of editing.
+            if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason &&
+                dialogLists::holdsUnknownText(*combo))
+            {
+                dialogLists::restoreSelectedText(*combo);
+                OnListTextRefused(controlIdOf(*combo));
+            }
+        }
+    }
+    else if (auto* const label = qobject_cast<QLabel*>(watched))
+    {
+        if (event->type() == QEvent::MouseButtonPress && label->buddy() != nullptr &&
+            label->buddy()->isEnabled())
+        {
+            label->buddy()->setFocus(Qt::MouseFocusReason);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+bool CDialog::RefuseUnknownListText()
+{
+    bool refused = false;
+    for (QComboBox* const combo : findChildren<QComboBox*>())
+    {
+        if (controlIdOf(*combo) != -1 && dialogLists::holdsUnknownText(*combo))
+        {
+            dialogLists::restoreSelectedText(*combo);
+            OnListTextRefused(controlIdOf(*combo));
+            refused = true;
+        }
+    }
+    return refused;
+}
+
+void CDialog::OnListTextRefused(int /*id*/)
+{
+    QtShellActions().beep();
 }
 
 QWidget* CDialog::GetDlgItem(int id) const
@@ -293,6 +385,25 @@ void CDialog::AppendSystemMenuItem(UINT commandId, const QString& text)
     connect(action, &QAction::triggered, this, [this, commandId] { OnSysCommand(commandId); });
 }
 
+void CDialog::ShowSystemMenu()
+{
+    if (m_systemMenu == nullptr || m_systemMenu->isEmpty())
+    {
+        return;
+    }
+    const QWidget* const anchor = focusWidget() != nullptr ? focusWidget() : this;
+    m_systemMenu->popup(anchor->mapToGlobal(anchor->rect().bottomLeft()));
+    // Opened from the keyboard, the menu starts on its first command.
+    for (QAction* const action : m_systemMenu->actions())
+    {
+        if (!action->isSeparator() && action->isEnabled())
+        {
+            m_systemMenu->setActiveAction(action);
+            break;
+        }
+    }
+}
+
 void CDialog::contextMenuEvent(QContextMenuEvent* event)
 {
     if (m_systemMenu != nullptr && !m_systemMenu->isEmpty())
@@ -351,6 +462,13 @@ void CDialog::OnCancel()
 }
 
 void CDialog::OnTimer(UINT /*timerId*/) {}
+
+void CDialog::OnHelp() {}
+
+bool CDialog::OnCtlColor(QPalette& /*palette*/, QWidget* /*child*/, UINT /*kind*/) const
+{
+    return false;
+}
 
 void CDialog::accept()
 {
