@@ -132,9 +132,8 @@ bool CDialog::eventFilter(QObject* watched, QEvent* event)
             const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
             // A list's own popup, or another window coming to the front, is no end of editing.
             if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason &&
-                dialogLists::holdsUnknownText(*combo))
+                !dialogLists::settle(*combo))
             {
-                dialogLists::restoreSelectedText(*combo);
                 OnListTextRefused(controlIdOf(*combo));
             }
         }
@@ -156,9 +155,8 @@ bool CDialog::RefuseUnknownListText()
     bool refused = false;
     for (QComboBox* const combo : findChildren<QComboBox*>())
     {
-        if (controlIdOf(*combo) != -1 && dialogLists::holdsUnknownText(*combo))
+        if (controlIdOf(*combo) != -1 && !dialogLists::settle(*combo))
         {
-            dialogLists::restoreSelectedText(*combo);
             OnListTextRefused(controlIdOf(*combo));
             refused = true;
         }

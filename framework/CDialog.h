@@ -78,9 +78,10 @@ public:
     DWORD GetItemData(int id, int index) const;
     int GetItemCount(int id) const;
 
-    // Refuses the edit text of every drop-down list whose text names no item: the list shows
-    // its selected item's text again (empty with none) and OnListTextRefused(id) is called.
-    // A list also refuses such text itself when it loses the focus. True when any was refused.
+    // Ends the editing of every drop-down list (dialogLists::settle): text naming no item is
+    // refused, the list shows the item selected before the typing again (the empty text with
+    // none) and OnListTextRefused(id) is called. A list also does this itself when it loses
+    // the focus. True when any text was refused.
     bool RefuseUnknownListText();
 
     // Window timer: OnTimer(timerId) every `milliseconds` until KillTimer or the dialog ends.

@@ -2,14 +2,20 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QVariant>
 
 namespace
 {
 
-QString selectedText(const QComboBox& combo)
+// The item last confirmed, as a property of the combo box.
+constexpr char confirmedProperty[] = "confirmedIndex";
+// Set while typing moves the selection, which confirms nothing.
+constexpr char typingProperty[] = "selectingTypedItem";
+
+int confirmedIndex(const QComboBox& combo)
 {
-    const int selected = combo.currentIndex();
-    return selected < 0 ? QString() : combo.itemText(selected);
+    const int index = combo.property(confirmedProperty).toInt();
+    return index < combo.count() ? index : -1;
 }
 
 void selectTypedItem(QComboBox& combo, const QString& typed)
@@ -22,7 +28,9 @@ void selectTypedItem(QComboBox& combo, const QString& typed)
     // Selecting rewrites the (equal) text, which would move the caret to the end.
     QLineEdit* const edit = combo.lineEdit();
     const int caret = edit->cursorPosition();
+    combo.setProperty(typingProperty, true);
     combo.setCurrentIndex(match);
+    combo.setProperty(typingProperty, false);
     edit->setCursorPosition(caret);
 }
 
@@ -34,6 +42,15 @@ void dialogLists::bind(QComboBox& combo)
     combo.setCompleter(nullptr);
     // A wheel turned over an unfocused list must not change it (nor take the focus).
     combo.setFocusPolicy(Qt::StrongFocus);
+    combo.setProperty(confirmedProperty, combo.currentIndex());
+    QObject::connect(&combo, &QComboBox::currentIndexChanged, &combo,
+                     [&combo](int index)
+                     {
+                         if (!combo.property(typingProperty).toBool())
+                         {
+                             combo.setProperty(confirmedProperty, index);
+                         }
+                     });
     if (QLineEdit* const edit = combo.lineEdit())
     {
         QObject::connect(edit, &QLineEdit::textEdited, &combo,
@@ -41,16 +58,21 @@ void dialogLists::bind(QComboBox& combo)
     }
 }
 
-bool dialogLists::holdsUnknownText(const QComboBox& combo)
+bool dialogLists::settle(QComboBox& combo)
 {
-    return combo.isEditable() && combo.currentText() != selectedText(combo);
-}
-
-void dialogLists::restoreSelectedText(QComboBox& combo)
-{
-    combo.setEditText(selectedText(combo));
-    if (QLineEdit* const edit = combo.lineEdit(); edit != nullptr && combo.hasFocus())
+    const int selected = combo.currentIndex();
+    const QString selectedText = selected < 0 ? QString() : combo.itemText(selected);
+    if (!combo.isEditable() || combo.currentText() == selectedText)
     {
-        edit->selectAll();
+        combo.setProperty(confirmedProperty, selected);
+        return true;
     }
+    const int confirmed = confirmedIndex(combo);
+    combo.setCurrentIndex(confirmed);
+    combo.setEditText(confirmed < 0 ? QString() : combo.itemText(confirmed));
+    if (combo.hasFocus())
+    {
+        combo.lineEdit()->selectAll();
+    }
+    return false;
 }

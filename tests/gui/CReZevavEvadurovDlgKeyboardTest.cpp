@@ -1,0 +1,262 @@
+#include "tests/gui/mainDialogFixture.h"
+
+#include "app/CAboutDlg.h"
+#include "controls/corUXThemeColours.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTimer>
+#include <QWheelEvent>
+#include <filesystem>
+#include <functional>
+
+namespace
+{
+
+// The dialog as a person drives it: keys go to whatever has the focus.
+class keyboardTest : public mainDialogFixture
+{
+protected:
+    CReZevavEvadurovDlg& openActive()
+    {
+        CReZevavEvadurovDlg& dlg = open();
+        dlg.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&dlg));
+        return dlg;
+    }
+
+    static QWidget* focused() { return QApplication::focusWidget(); }
+
+    static void key(int keyCode, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QTest::keyClick(focused(), static_cast<Qt::Key>(keyCode), modifiers);
+    }
+
+    // Alt+A: the "&Apply" mnemonic, which clicks the button after its short animation.
+    static void altA()
+    {
+        key(Qt::Key_A, Qt::AltModifier);
+        QTest::qWait(250);
+    }
+
+    void focusList(int id)
+    {
+        auto* const combo = qobject_cast<QComboBox*>(dialog->GetDlgItem(id));
+        ASSERT_NE(combo, nullptr);
+        QTest::mouseClick(combo->lineEdit(), Qt::LeftButton);
+        ASSERT_EQ(focused(), combo);
+    }
+
+    // Replaces the list's text as a typist does: select all, erase, type.
+    void typeIntoList(int id, const QString& text)
+    {
+        focusList(id);
+        key(Qt::Key_A, Qt::ControlModifier);
+        key(Qt::Key_Backspace);
+        QTest::keyClicks(focused(), text);
+    }
+
+    // Runs `inModal` on the modal window that `open` brings up, then returns.
+    static void whileModal(const std::function<void()>& open,
+                           const std::function<void(QWidget&)>& inModal)
+    {
+        bool seen = false;
+        QTimer::singleShot(0,
+                           [&]
+                           {
+                               QWidget* const modal = QApplication::activeModalWidget();
+                               seen = modal != nullptr;
+                               if (modal != nullptr)
+                               {
+                                   inModal(*modal);
+                               }
+                           });
+        open();
+        EXPECT_TRUE(seen);
+    }
+};
+
+// ---- Lists: what they show is what Apply writes ----------------------------------------------
+
+TEST_F(keyboardTest, ListTextSelectsItsItemAtOnceAndTextNamingNoItemIsRefused)
+{
+    enum class finish
+    {
+        altA,        // the Apply mnemonic, focus stays in the list
+        tabThenAltA, // leave the list first
+        clickApply,
+        enterForOk,
+        groupButtonThenApply,
+    };
+    struct listCase
+    {
+        int list;
+        const char* typed;
+        finish how;
+        const char* shown;
+        DWORD written;
+        int beeps;
+    };
+    const listCase cases[] = {
+        {1003, "7", finish::altA, "7", 7, 0},
+        {1003, "28", finish::clickApply, "28", 28, 0},
+        {1003, "30", finish::altA, "0", 0, 1},
+        {1003, "30", finish::tabThenAltA, "0", 0, 1},
+        {1003, "30", finish::clickApply, "0", 0, 1},
+        {1003, "07", finish::altA, "0", 0, 1},
+        {1003, "", finish::altA, "0", 0, 1},
+        {1003, "12", finish::enterForOk, "12", 12, 0},
+        {1003, "x", finish::enterForOk, "0", 0, 1},
+        {1003, "30", finish::groupButtonThenApply, "0", 0, 1},
+        {1004, "1", finish::altA, "1", 1, 0},
+        {1004, "2", finish::tabThenAltA, "0", 0, 1},
+    };
+    for (const listCase& c : cases)
+    {
+        SCOPED_TRACE(std::string(c.typed) + " in " + std::to_string(c.list));
+        shell.beeps = 0;
+        storeDword(u"debugStartupOrder", 0);
+        storeDword(u"debugHookControl", 0);
+        CReZevavEvadurovDlg& dlg = openActive();
+        typeIntoList(c.list, QString::fromUtf8(c.typed));
+        switch (c.how)
+        {
+        case finish::altA:
+            altA();
+            break;
+        case finish::tabThenAltA:
+            key(Qt::Key_Tab);
+            EXPECT_EQ(shell.beeps, c.beeps); // refused as the focus leaves
+            altA();
+            break;
+        case finish::clickApply:
+            click(3);
+            break;
+        case finish::enterForOk:
+            key(Qt::Key_Return);
+            EXPECT_FALSE(dlg.isVisible());
+            break;
+        case finish::groupButtonThenApply:
+            dlg.GetDlgItem(1028)->setFocus(); // as Alt+S would, without its ambiguity
+            key(Qt::Key_Space);
+            EXPECT_EQ(dlg.IsDlgButtonChecked(1034), 1u);
+            click(3);
+            break;
+        }
+        EXPECT_EQ(dlg.GetDlgItemText(c.list), QString::fromUtf8(c.shown));
+        EXPECT_EQ(storedDword(c.list == 1003 ? u"debugStartupOrder" : u"debugHookControl"),
+                  c.written);
+        EXPECT_EQ(shell.beeps, c.beeps);
+    }
+}
+
+TEST_F(keyboardTest, RefusedTextFallsBackToTheItemLastSelected)
+{
+    CReZevavEvadurovDlg& dlg = openActive();
+    typeIntoList(1003, QStringLiteral("7"));
+    altA();
+    typeIntoList(1003, QStringLiteral("30"));
+    altA();
+    EXPECT_EQ(dlg.GetDlgItemText(1003), QStringLiteral("7"));
+    EXPECT_EQ(storedDword(u"debugStartupOrder"), 7u);
+    EXPECT_EQ(storedDword(u"debugStartupOrder", HKEY_USERS, kDefaultProductPath), 7u);
+    EXPECT_EQ(shell.beeps, 1);
+}
+
+TEST_F(keyboardTest, TheWheelChangesAListOnlyWhileItHasTheFocus)
+{
+    CReZevavEvadurovDlg& dlg = openActive();
+    auto* const list = qobject_cast<QComboBox*>(dlg.GetDlgItem(1003));
+    const auto turn = [list]
+    {
+        const QPointF at(list->width() / 2.0, list->height() / 2.0);
+        QWheelEvent wheel(at, list->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(list, &wheel);
+    };
+    dlg.GetDlgItem(1006)->setFocus();
+    turn();
+    EXPECT_EQ(list->currentIndex(), 0);
+    EXPECT_FALSE(list->hasFocus());
+    focusList(1003);
+    turn();
+    EXPECT_EQ(list->currentIndex(), 1);
+    EXPECT_EQ(dlg.GetDlgItemText(1003), QStringLiteral("1"));
+}
+
+// ---- The directory field ---------------------------------------------------------------------
+
+TEST_F(keyboardTest, ArrowsInTheDirectoryFieldLeaveThePath)
+{
+    storeDword(u"debugCreateMinidumpsOnException", 1);
+    CReZevavEvadurovDlg& dlg = openActive();
+    auto* const field = qobject_cast<QLineEdit*>(dlg.GetDlgItem(1101));
+    field->setFocus();
+    const QString path = field->text();
+    field->setCursorPosition(3);
+    for (const Qt::Key arrow : {Qt::Key_Down, Qt::Key_Up, Qt::Key_Down})
+    {
+        key(arrow);
+    }
+    EXPECT_EQ(field->text(), path);
+    EXPECT_FALSE(field->hasSelectedText());
+    QTest::keyClicks(focused(), QStringLiteral("x"));
+    EXPECT_EQ(field->text(), path.left(3) + u'x' + path.mid(3));
+    EXPECT_EQ(shell.beeps, 0);
+}
+
+// Records the colour requests the program makes, and answers them as the dialog does.
+class colourRequestRecorder final : public CReZevavEvadurovDlg
+{
+public:
+    using CReZevavEvadurovDlg::CReZevavEvadurovDlg;
+
+    bool OnCtlColor(QPalette& palette, QWidget* child, UINT kind) const override
+    {
+        requests.emplace_back(child, kind);
+        return CReZevavEvadurovDlg::OnCtlColor(palette, child, kind);
+    }
+
+    mutable std::vector<std::pair<QWidget*, UINT>> requests;
+};
+
+TEST_F(keyboardTest, TheFieldColourComesThroughTheDialogOnTypingAndWithinATick)
+{
+    namespace fs = std::filesystem;
+    storeDword(u"debugCreateMinidumpsOnException", 1);
+    colourRequestRecorder dlg(shell);
+    dlg.Create();
+    dlg.show();
+    auto* const field = qobject_cast<QLineEdit*>(dlg.GetDlgItem(1101));
+    const auto red = [field]
+    {
+        const COLORREF c = corUXThemeColours::getParsedEditFailureColour();
+        return field->palette().color(QPalette::Active, QPalette::Text) ==
+               QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+    };
+    EXPECT_FALSE(red());
+
+    field->setFocus();
+    dlg.requests.clear();
+    QTest::keyClicks(field, QStringLiteral("/later"));
+    EXPECT_TRUE(red());
+    ASSERT_FALSE(dlg.requests.empty());
+    EXPECT_EQ(dlg.requests.back(), std::make_pair(static_cast<QWidget*>(field), CTLCOLOR_EDIT));
+
+    // The folder appears, then vanishes: each shows within a tick, without any typing.
+    const fs::path folder = fs::path(field->text().toStdString());
+    fs::create_directories(folder);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !red(); }, 2000));
+    fs::remove(folder);
+    EXPECT_TRUE(QTest::qWaitFor(red, 2000));
+    // A repaint alone asks nothing.
+    dlg.KillTimer(CReZevavEvadurovDlg::fileButtonsTimer);
+    dlg.requests.clear();
+    field->repaint();
+    dlg.repaint();
+    EXPECT_TRUE(dlg.requests.empty());
+}
+
+} // namespace
