@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QTimer>
 #include <QWheelEvent>
+#include <QWindow>
 #include <filesystem>
 #include <functional>
 
@@ -71,6 +72,11 @@ protected:
                                if (modal != nullptr)
                                {
                                    inModal(*modal);
+                                   if (modal->isVisible()) // never leave a test hanging
+                                   {
+                                       ADD_FAILURE() << "the modal window stayed open";
+                                       modal->close();
+                                   }
                                }
                            });
         open();
@@ -257,6 +263,104 @@ TEST_F(keyboardTest, TheFieldColourComesThroughTheDialogOnTypingAndWithinATick)
     field->repaint();
     dlg.repaint();
     EXPECT_TRUE(dlg.requests.empty());
+}
+
+// ---- Enter, Escape and the way to the About box ---------------------------------------------
+
+TEST_F(keyboardTest, EnterGivesOkAndEscapeCloseFromEveryControlThatLeavesThemAlone)
+{
+    struct keyCase
+    {
+        int focus; // control id
+        Qt::Key pressed;
+        int result;    // 0: the dialog stays open
+        DWORD written; // debugHeap afterwards: the box ticked with the mouse is 1
+    };
+    const keyCase cases[] = {
+        {1006, Qt::Key_Return, IDOK, 1},
+        {1006, Qt::Key_Enter, IDOK, 1},
+        {1101, Qt::Key_Return, IDOK, 1},
+        {1003, Qt::Key_Return, IDOK, 1},
+        {1004, Qt::Key_Enter, IDOK, 1},
+        {1002, Qt::Key_Return, IDOK, 1},
+        {1006, Qt::Key_Escape, IDCANCEL, 0},
+        {1101, Qt::Key_Escape, IDCANCEL, 0},
+        {1003, Qt::Key_Escape, IDCANCEL, 0},
+        {3, Qt::Key_Escape, IDCANCEL, 0},
+        // Buttons take Enter for themselves.
+        {2, Qt::Key_Return, IDCANCEL, 0},
+        {3, Qt::Key_Return, 0, 1},
+        {1087, Qt::Key_Return, 0, 0},
+    };
+    for (const keyCase& c : cases)
+    {
+        SCOPED_TRACE(std::to_string(c.focus) + " " + std::to_string(c.pressed));
+        storeDword(u"debugHeap", 0);
+        CReZevavEvadurovDlg& dlg = openActive();
+        click(1006);
+        dlg.GetDlgItem(1084)->setEnabled(true);
+        dlg.GetDlgItem(1101)->setEnabled(true);
+        dlg.GetDlgItem(c.focus)->setFocus(Qt::TabFocusReason);
+        key(c.pressed);
+        EXPECT_EQ(dlg.isVisible(), c.result == 0);
+        EXPECT_EQ(dlg.result(), c.result);
+        EXPECT_EQ(storedDword(u"debugHeap"), c.written);
+    }
+    // The first OK of the table reached the default profile too.
+    EXPECT_EQ(storedDword(u"debugHeap", HKEY_USERS, kDefaultProductPath), 1u);
+}
+
+TEST_F(keyboardTest, TheAboutBoxOpensFromTheKeyboardCentredAsTheDialogsChild)
+{
+    const std::function<void()> routes[] = {
+        [] { key(Qt::Key_F1); },
+        []
+        {
+            key(Qt::Key_F10, Qt::ShiftModifier);
+            auto* const menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            ASSERT_NE(menu, nullptr);
+            QTest::keyClick(menu, Qt::Key_Return);
+        },
+        []
+        {
+            key(Qt::Key_Menu);
+            auto* const menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            ASSERT_NE(menu, nullptr);
+            QTest::keyClick(menu, Qt::Key_Return);
+        },
+    };
+    for (const int focus : {1006, 1101, 1003})
+    {
+        for (const auto& route : routes)
+        {
+            SCOPED_TRACE(focus);
+            CReZevavEvadurovDlg& dlg = openActive();
+            dlg.GetDlgItem(1084)->setEnabled(true);
+            dlg.GetDlgItem(1101)->setEnabled(true);
+            dlg.GetDlgItem(focus)->setFocus(Qt::TabFocusReason);
+            whileModal(route,
+                       [&dlg](QWidget& modal)
+                       {
+                           auto* const about = qobject_cast<CAboutDlg*>(&modal);
+                           if (about == nullptr)
+                           {
+                               ADD_FAILURE() << "not the About box";
+                               return;
+                           }
+                           EXPECT_EQ(about->parentWidget(), &dlg);
+                           EXPECT_TRUE(about->isWindow());
+                           EXPECT_EQ(about->windowHandle()->transientParent(), dlg.windowHandle());
+                           const QPoint offset =
+                               about->frameGeometry().center() - dlg.frameGeometry().center();
+                           EXPECT_LE(offset.manhattanLength(), 4);
+                           // The box's own keys: offscreen, no window manager moves
+                           // the activation to it.
+                           QTest::keyClick(about, Qt::Key_Escape);
+                       });
+            EXPECT_TRUE(dlg.isVisible());
+            EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+        }
+    }
 }
 
 } // namespace
