@@ -2,9 +2,12 @@
 
 #include "app/CAboutDlg.h"
 #include "controls/corUXThemeColours.h"
+#include "framework/controlId.h"
+#include "framework/dialogUnits.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTimer>
@@ -12,6 +15,7 @@
 #include <QWindow>
 #include <filesystem>
 #include <functional>
+#include <tuple>
 
 namespace
 {
@@ -361,6 +365,94 @@ TEST_F(keyboardTest, TheAboutBoxOpensFromTheKeyboardCentredAsTheDialogsChild)
             EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
         }
     }
+}
+
+// ---- Labels and the tab order ---------------------------------------------------------------
+
+TEST_F(keyboardTest, ClickingAFieldsLabelFocusesTheField)
+{
+    const std::pair<const char*, int> labels[] = {
+        {"Startup code (25):", 1003}, {"Hook control:", 1004}, {"Minidump directory:", 1101}};
+    CReZevavEvadurovDlg& dlg = openActive();
+    click(1084); // the directory row is enabled with its box
+    for (const auto& [caption, field] : labels)
+    {
+        SCOPED_TRACE(caption);
+        QLabel* label = nullptr;
+        for (QLabel* const candidate : dlg.findChildren<QLabel*>())
+        {
+            label = candidate->text() == QString::fromUtf8(caption) ? candidate : label;
+        }
+        ASSERT_NE(label, nullptr);
+        EXPECT_EQ(label->buddy(), dlg.GetDlgItem(field));
+        dlg.GetDlgItem(1006)->setFocus();
+        QTest::mouseClick(label, Qt::LeftButton);
+        EXPECT_EQ(focused(), dlg.GetDlgItem(field));
+    }
+}
+
+TEST_F(keyboardTest, TabFollowsTheLayoutAreaByAreaEachColumnTopToBottom)
+{
+    CReZevavEvadurovDlg& dlg = openActive();
+    dlg.KillTimer(CReZevavEvadurovDlg::fileButtonsTimer);
+    for (QWidget* const child : dlg.findChildren<QWidget*>())
+    {
+        child->setEnabled(true);
+    }
+    // The areas of the layout, top to bottom and left to right, in dialog units:
+    // {left, top, right, bottom}.
+    const QRect areas[] = {
+        QRect(QPoint(0, 20), QPoint(649, 60)),     // User Interface boxes
+        QRect(QPoint(650, 0), QPoint(724, 80)),    // OK, Apply, Close, Reset to Defaults
+        QRect(QPoint(0, 62), QPoint(649, 80)),     // User Interface group buttons
+        QRect(QPoint(0, 82), QPoint(724, 100)),    // UI log file
+        QRect(QPoint(0, 120), QPoint(724, 145)),   // Stub Startup Control
+        QRect(QPoint(0, 160), QPoint(364, 245)),   // Stub Data Collection grid
+        QRect(QPoint(365, 160), QPoint(724, 250)), // Stub Debug grid
+        QRect(QPoint(0, 250), QPoint(724, 300)),   // exceptions and the minidump row
+        QRect(QPoint(0, 305), QPoint(724, 325)),   // group buttons of the grids, two boxes
+        QRect(QPoint(0, 328), QPoint(724, 350)),   // main log file
+    };
+    const dialogUnits units = dialogUnits::ofFont(dlg.font());
+    const auto placeOf = [&](const QWidget& control)
+    {
+        const QPoint at = control.geometry().topLeft();
+        const QPoint inUnits((at.x() * 4 + units.baseX() / 2) / units.baseX(),
+                             (at.y() * 8 + units.baseY() / 2) / units.baseY());
+        for (std::size_t area = 0; area < std::size(areas); ++area)
+        {
+            if (areas[area].contains(inUnits))
+            {
+                return std::make_tuple(static_cast<int>(area), at.x(), at.y());
+            }
+        }
+        ADD_FAILURE() << controlIdOf(control) << " lies in no area";
+        return std::make_tuple(-1, 0, 0);
+    };
+
+    dlg.GetDlgItem(1034)->setFocus(Qt::TabFocusReason);
+    std::vector<int> visited;
+    auto previous = placeOf(*focused());
+    while (visited.empty() || focused() != dlg.GetDlgItem(1034))
+    {
+        visited.push_back(controlIdOf(*focused()));
+        ASSERT_LT(visited.size(), 200u) << "the chain does not come back";
+        key(Qt::Key_Tab);
+        const auto next = placeOf(*focused());
+        if (focused() != dlg.GetDlgItem(1034))
+        {
+            EXPECT_LT(previous, next) << visited.back() << " then " << controlIdOf(*focused());
+        }
+        previous = next;
+    }
+    // Every control that takes the focus is on the way, once.
+    std::size_t focusable = 0;
+    for (const dialogControl& row : dlg.GetTemplate().controls)
+    {
+        const QWidget* const control = row.id == -1 ? nullptr : dlg.GetDlgItem(row.id);
+        focusable += control != nullptr && (control->focusPolicy() & Qt::TabFocus) != 0;
+    }
+    EXPECT_EQ(visited.size(), focusable);
 }
 
 } // namespace
