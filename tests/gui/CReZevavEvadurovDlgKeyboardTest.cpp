@@ -39,63 +39,24 @@ protected:
         QTest::keyClick(focused(), static_cast<Qt::Key>(keyCode), modifiers);
     }
 
-    // Alt+A: the "&Apply" mnemonic, which clicks the button after its short animation.
-    static void altA()
-    {
-        key(Qt::Key_A, Qt::AltModifier);
-        QTest::qWait(250);
-    }
-
-    void focusList(int id)
-    {
-        auto* const combo = qobject_cast<QComboBox*>(dialog->GetDlgItem(id));
-        ASSERT_NE(combo, nullptr);
-        QTest::mouseClick(combo->lineEdit(), Qt::LeftButton);
-        ASSERT_EQ(focused(), combo);
-    }
-
-    // Replaces the list's text as a typist does: select all, erase, type.
+    // Replaces a list's text as a typist does: click into it, select all, erase, type.
     void typeIntoList(int id, const QString& text)
     {
-        focusList(id);
+        QTest::mouseClick(qobject_cast<QComboBox*>(dialog->GetDlgItem(id))->lineEdit(),
+                          Qt::LeftButton);
+        ASSERT_EQ(focused(), dialog->GetDlgItem(id));
         key(Qt::Key_A, Qt::ControlModifier);
         key(Qt::Key_Backspace);
         QTest::keyClicks(focused(), text);
     }
-
-    // Runs `inModal` on the modal window that `open` brings up, then returns.
-    static void whileModal(const std::function<void()>& open,
-                           const std::function<void(QWidget&)>& inModal)
-    {
-        bool seen = false;
-        QTimer::singleShot(0,
-                           [&]
-                           {
-                               QWidget* const modal = QApplication::activeModalWidget();
-                               seen = modal != nullptr;
-                               if (modal != nullptr)
-                               {
-                                   inModal(*modal);
-                                   if (modal->isVisible()) // never leave a test hanging
-                                   {
-                                       ADD_FAILURE() << "the modal window stayed open";
-                                       modal->close();
-                                   }
-                               }
-                           });
-        open();
-        EXPECT_TRUE(seen);
-    }
 };
-
-// ---- Lists: what they show is what Apply writes ----------------------------------------------
 
 TEST_F(keyboardTest, ListTextSelectsItsItemAtOnceAndTextNamingNoItemIsRefused)
 {
-    enum class finish
+    enum finish
     {
-        altA,        // the Apply mnemonic, focus stays in the list
-        tabThenAltA, // leave the list first
+        altA, // the Apply mnemonic: the focus stays in the list
+        tabThenAltA,
         clickApply,
         enterForOk,
         groupButtonThenApply,
@@ -103,118 +64,80 @@ TEST_F(keyboardTest, ListTextSelectsItsItemAtOnceAndTextNamingNoItemIsRefused)
     struct listCase
     {
         int list;
+        DWORD stored;
         const char* typed;
         finish how;
         const char* shown;
         DWORD written;
-        int beeps;
     };
     const listCase cases[] = {
-        {1003, "7", finish::altA, "7", 7, 0},
-        {1003, "28", finish::clickApply, "28", 28, 0},
-        {1003, "30", finish::altA, "0", 0, 1},
-        {1003, "30", finish::tabThenAltA, "0", 0, 1},
-        {1003, "30", finish::clickApply, "0", 0, 1},
-        {1003, "07", finish::altA, "0", 0, 1},
-        {1003, "", finish::altA, "0", 0, 1},
-        {1003, "12", finish::enterForOk, "12", 12, 0},
-        {1003, "x", finish::enterForOk, "0", 0, 1},
-        {1003, "30", finish::groupButtonThenApply, "0", 0, 1},
-        {1004, "1", finish::altA, "1", 1, 0},
-        {1004, "2", finish::tabThenAltA, "0", 0, 1},
+        {1003, 0, "7", altA, "7", 7},
+        {1003, 0, "28", clickApply, "28", 28},
+        {1003, 7, "30", altA, "7", 7}, // not "3", selected on the way
+        {1003, 0, "30", tabThenAltA, "0", 0},
+        {1003, 0, "30", clickApply, "0", 0},
+        {1003, 0, "07", altA, "0", 0},
+        {1003, 5, "", altA, "5", 5},
+        {1003, 0, "12", enterForOk, "12", 12},
+        {1003, 0, "x", enterForOk, "0", 0},
+        {1003, 0, "30", groupButtonThenApply, "0", 0},
+        {1004, 0, "1", altA, "1", 1},
+        {1004, 0, "2", tabThenAltA, "0", 0},
     };
     for (const listCase& c : cases)
     {
         SCOPED_TRACE(std::string(c.typed) + " in " + std::to_string(c.list));
+        const WCHAR* const name = c.list == 1003 ? u"debugStartupOrder" : u"debugHookControl";
+        storeDword(name, c.stored);
         shell.beeps = 0;
-        storeDword(u"debugStartupOrder", 0);
-        storeDword(u"debugHookControl", 0);
         CReZevavEvadurovDlg& dlg = openActive();
         typeIntoList(c.list, QString::fromUtf8(c.typed));
-        switch (c.how)
+        const int refusals = QString::fromUtf8(c.shown) == c.typed ? 0 : 1;
+        if (c.how == tabThenAltA)
         {
-        case finish::altA:
-            altA();
-            break;
-        case finish::tabThenAltA:
             key(Qt::Key_Tab);
-            EXPECT_EQ(shell.beeps, c.beeps); // refused as the focus leaves
-            altA();
-            break;
-        case finish::clickApply:
-            click(3);
-            break;
-        case finish::enterForOk:
-            key(Qt::Key_Return);
-            EXPECT_FALSE(dlg.isVisible());
-            break;
-        case finish::groupButtonThenApply:
+            EXPECT_EQ(shell.beeps, refusals); // refused as the focus leaves
+        }
+        if (c.how == groupButtonThenApply)
+        {
             dlg.GetDlgItem(1028)->setFocus(); // as Alt+S would, without its ambiguity
             key(Qt::Key_Space);
             EXPECT_EQ(dlg.IsDlgButtonChecked(1034), 1u);
+        }
+        if (c.how == altA || c.how == tabThenAltA)
+        {
+            key(Qt::Key_A, Qt::AltModifier);
+            QTest::qWait(250); // the button's click animation
+        }
+        if (c.how == clickApply || c.how == groupButtonThenApply)
+        {
             click(3);
-            break;
+        }
+        if (c.how == enterForOk)
+        {
+            key(Qt::Key_Return);
+            EXPECT_FALSE(dlg.isVisible());
         }
         EXPECT_EQ(dlg.GetDlgItemText(c.list), QString::fromUtf8(c.shown));
-        EXPECT_EQ(storedDword(c.list == 1003 ? u"debugStartupOrder" : u"debugHookControl"),
-                  c.written);
-        EXPECT_EQ(shell.beeps, c.beeps);
+        EXPECT_EQ(storedDword(name), c.written);
+        EXPECT_EQ(shell.beeps, refusals);
     }
-}
-
-TEST_F(keyboardTest, RefusedTextFallsBackToTheItemLastSelected)
-{
-    CReZevavEvadurovDlg& dlg = openActive();
-    typeIntoList(1003, QStringLiteral("7"));
-    altA();
-    typeIntoList(1003, QStringLiteral("30"));
-    altA();
-    EXPECT_EQ(dlg.GetDlgItemText(1003), QStringLiteral("7"));
-    EXPECT_EQ(storedDword(u"debugStartupOrder"), 7u);
-    EXPECT_EQ(storedDword(u"debugStartupOrder", HKEY_USERS, kDefaultProductPath), 7u);
-    EXPECT_EQ(shell.beeps, 1);
 }
 
 TEST_F(keyboardTest, TheWheelChangesAListOnlyWhileItHasTheFocus)
 {
     CReZevavEvadurovDlg& dlg = openActive();
     auto* const list = qobject_cast<QComboBox*>(dlg.GetDlgItem(1003));
-    const auto turn = [list]
+    for (const bool withFocus : {false, true})
     {
-        const QPointF at(list->width() / 2.0, list->height() / 2.0);
+        (withFocus ? static_cast<QWidget*>(list) : dlg.GetDlgItem(1006))->setFocus();
+        const QPointF at(10, 10);
         QWheelEvent wheel(at, list->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
                           Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(list, &wheel);
-    };
-    dlg.GetDlgItem(1006)->setFocus();
-    turn();
-    EXPECT_EQ(list->currentIndex(), 0);
-    EXPECT_FALSE(list->hasFocus());
-    focusList(1003);
-    turn();
-    EXPECT_EQ(list->currentIndex(), 1);
-    EXPECT_EQ(dlg.GetDlgItemText(1003), QStringLiteral("1"));
-}
-
-// ---- The directory field ---------------------------------------------------------------------
-
-TEST_F(keyboardTest, ArrowsInTheDirectoryFieldLeaveThePath)
-{
-    storeDword(u"debugCreateMinidumpsOnException", 1);
-    CReZevavEvadurovDlg& dlg = openActive();
-    auto* const field = qobject_cast<QLineEdit*>(dlg.GetDlgItem(1101));
-    field->setFocus();
-    const QString path = field->text();
-    field->setCursorPosition(3);
-    for (const Qt::Key arrow : {Qt::Key_Down, Qt::Key_Up, Qt::Key_Down})
-    {
-        key(arrow);
+        EXPECT_EQ(list->currentIndex(), withFocus ? 1 : 0);
+        EXPECT_EQ(list->hasFocus(), withFocus);
     }
-    EXPECT_EQ(field->text(), path);
-    EXPECT_FALSE(field->hasSelectedText());
-    QTest::keyClicks(focused(), QStringLiteral("x"));
-    EXPECT_EQ(field->text(), path.left(3) + u'x' + path.mid(3));
-    EXPECT_EQ(shell.beeps, 0);
 }
 
 // Records the colour requests the program makes, and answers them as the dialog does.
@@ -222,33 +145,28 @@ class colourRequestRecorder final : public CReZevavEvadurovDlg
 {
 public:
     using CReZevavEvadurovDlg::CReZevavEvadurovDlg;
-
     bool OnCtlColor(QPalette& palette, QWidget* child, UINT kind) const override
     {
         requests.emplace_back(child, kind);
         return CReZevavEvadurovDlg::OnCtlColor(palette, child, kind);
     }
-
     mutable std::vector<std::pair<QWidget*, UINT>> requests;
 };
 
 TEST_F(keyboardTest, TheFieldColourComesThroughTheDialogOnTypingAndWithinATick)
 {
-    namespace fs = std::filesystem;
-    storeDword(u"debugCreateMinidumpsOnException", 1);
+    storeDword(u"debugCreateMinidumpsOnException", 1); // the field is enabled with its box
     colourRequestRecorder dlg(shell);
     dlg.Create();
     dlg.show();
     auto* const field = qobject_cast<QLineEdit*>(dlg.GetDlgItem(1101));
-    const auto red = [field]
+    const COLORREF failure = corUXThemeColours::getParsedEditFailureColour();
+    const auto red = [&]
     {
-        const COLORREF c = corUXThemeColours::getParsedEditFailureColour();
         return field->palette().color(QPalette::Active, QPalette::Text) ==
-               QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+               QColor(failure & 0xFF, (failure >> 8) & 0xFF, (failure >> 16) & 0xFF);
     };
     EXPECT_FALSE(red());
-
-    field->setFocus();
     dlg.requests.clear();
     QTest::keyClicks(field, QStringLiteral("/later"));
     EXPECT_TRUE(red());
@@ -256,29 +174,25 @@ TEST_F(keyboardTest, TheFieldColourComesThroughTheDialogOnTypingAndWithinATick)
     EXPECT_EQ(dlg.requests.back(), std::make_pair(static_cast<QWidget*>(field), CTLCOLOR_EDIT));
 
     // The folder appears, then vanishes: each shows within a tick, without any typing.
-    const fs::path folder = fs::path(field->text().toStdString());
-    fs::create_directories(folder);
+    const std::filesystem::path folder = field->text().toStdString();
+    std::filesystem::create_directories(folder);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !red(); }, 2000));
-    fs::remove(folder);
+    std::filesystem::remove(folder);
     EXPECT_TRUE(QTest::qWaitFor(red, 2000));
-    // A repaint alone asks nothing.
     dlg.KillTimer(CReZevavEvadurovDlg::fileButtonsTimer);
     dlg.requests.clear();
-    field->repaint();
-    dlg.repaint();
+    dlg.repaint(); // a paint asks nothing
     EXPECT_TRUE(dlg.requests.empty());
 }
-
-// ---- Enter, Escape and the way to the About box ---------------------------------------------
 
 TEST_F(keyboardTest, EnterGivesOkAndEscapeCloseFromEveryControlThatLeavesThemAlone)
 {
     struct keyCase
     {
-        int focus; // control id
+        int focus;
         Qt::Key pressed;
         int result;    // 0: the dialog stays open
-        DWORD written; // debugHeap afterwards: the box ticked with the mouse is 1
+        DWORD written; // debugHeap afterwards; the box ticked with the mouse makes it 1
     };
     const keyCase cases[] = {
         {1006, Qt::Key_Return, IDOK, 1},
@@ -302,7 +216,6 @@ TEST_F(keyboardTest, EnterGivesOkAndEscapeCloseFromEveryControlThatLeavesThemAlo
         storeDword(u"debugHeap", 0);
         CReZevavEvadurovDlg& dlg = openActive();
         click(1006);
-        dlg.GetDlgItem(1084)->setEnabled(true);
         dlg.GetDlgItem(1101)->setEnabled(true);
         dlg.GetDlgItem(c.focus)->setFocus(Qt::TabFocusReason);
         key(c.pressed);
@@ -310,64 +223,56 @@ TEST_F(keyboardTest, EnterGivesOkAndEscapeCloseFromEveryControlThatLeavesThemAlo
         EXPECT_EQ(dlg.result(), c.result);
         EXPECT_EQ(storedDword(u"debugHeap"), c.written);
     }
-    // The first OK of the table reached the default profile too.
     EXPECT_EQ(storedDword(u"debugHeap", HKEY_USERS, kDefaultProductPath), 1u);
 }
 
 TEST_F(keyboardTest, TheAboutBoxOpensFromTheKeyboardCentredAsTheDialogsChild)
 {
-    const std::function<void()> routes[] = {
-        [] { key(Qt::Key_F1); },
-        []
+    const auto throughMenu = [](Qt::Key opener, Qt::KeyboardModifiers modifiers)
+    {
+        return [=]
         {
-            key(Qt::Key_F10, Qt::ShiftModifier);
+            key(opener, modifiers);
             auto* const menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
             ASSERT_NE(menu, nullptr);
             QTest::keyClick(menu, Qt::Key_Return);
-        },
-        []
-        {
-            key(Qt::Key_Menu);
-            auto* const menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-            ASSERT_NE(menu, nullptr);
-            QTest::keyClick(menu, Qt::Key_Return);
-        },
+        };
     };
+    const std::function<void()> routes[] = {[] { key(Qt::Key_F1); },
+                                            throughMenu(Qt::Key_F10, Qt::ShiftModifier),
+                                            throughMenu(Qt::Key_Menu, Qt::NoModifier)};
     for (const int focus : {1006, 1101, 1003})
     {
         for (const auto& route : routes)
         {
-            SCOPED_TRACE(focus);
             CReZevavEvadurovDlg& dlg = openActive();
-            dlg.GetDlgItem(1084)->setEnabled(true);
             dlg.GetDlgItem(1101)->setEnabled(true);
             dlg.GetDlgItem(focus)->setFocus(Qt::TabFocusReason);
-            whileModal(route,
-                       [&dlg](QWidget& modal)
-                       {
-                           auto* const about = qobject_cast<CAboutDlg*>(&modal);
-                           if (about == nullptr)
-                           {
-                               ADD_FAILURE() << "not the About box";
-                               return;
-                           }
-                           EXPECT_EQ(about->parentWidget(), &dlg);
-                           EXPECT_TRUE(about->isWindow());
-                           EXPECT_EQ(about->windowHandle()->transientParent(), dlg.windowHandle());
-                           const QPoint offset =
-                               about->frameGeometry().center() - dlg.frameGeometry().center();
-                           EXPECT_LE(offset.manhattanLength(), 4);
-                           // The box's own keys: offscreen, no window manager moves
-                           // the activation to it.
-                           QTest::keyClick(about, Qt::Key_Escape);
-                       });
+            CAboutDlg* about = nullptr;
+            QTimer::singleShot(
+                0,
+                [&]
+                {
+                    about = qobject_cast<CAboutDlg*>(QApplication::activeModalWidget());
+                    if (about == nullptr)
+                    {
+                        return;
+                    }
+                    EXPECT_EQ(about->parentWidget(), &dlg);
+                    EXPECT_EQ(about->windowHandle()->transientParent(), dlg.windowHandle());
+                    const QPoint offset =
+                        about->frameGeometry().center() - dlg.frameGeometry().center();
+                    EXPECT_LE(offset.manhattanLength(), 4);
+                    // Offscreen, no window manager activates the box.
+                    QTest::keyClick(about, Qt::Key_Escape);
+                });
+            route();
+            EXPECT_NE(about, nullptr) << focus;
             EXPECT_TRUE(dlg.isVisible());
             EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
         }
     }
 }
-
-// ---- Labels and the tab order ---------------------------------------------------------------
 
 TEST_F(keyboardTest, ClickingAFieldsLabelFocusesTheField)
 {
@@ -377,17 +282,15 @@ TEST_F(keyboardTest, ClickingAFieldsLabelFocusesTheField)
     click(1084); // the directory row is enabled with its box
     for (const auto& [caption, field] : labels)
     {
-        SCOPED_TRACE(caption);
-        QLabel* label = nullptr;
-        for (QLabel* const candidate : dlg.findChildren<QLabel*>())
+        for (QLabel* const label : dlg.findChildren<QLabel*>())
         {
-            label = candidate->text() == QString::fromUtf8(caption) ? candidate : label;
+            if (label->text() == QString::fromUtf8(caption))
+            {
+                dlg.GetDlgItem(1006)->setFocus();
+                QTest::mouseClick(label, Qt::LeftButton);
+                EXPECT_EQ(focused(), dlg.GetDlgItem(field)) << caption;
+            }
         }
-        ASSERT_NE(label, nullptr);
-        EXPECT_EQ(label->buddy(), dlg.GetDlgItem(field));
-        dlg.GetDlgItem(1006)->setFocus();
-        QTest::mouseClick(label, Qt::LeftButton);
-        EXPECT_EQ(focused(), dlg.GetDlgItem(field));
     }
 }
 
@@ -395,12 +298,13 @@ TEST_F(keyboardTest, TabFollowsTheLayoutAreaByAreaEachColumnTopToBottom)
 {
     CReZevavEvadurovDlg& dlg = openActive();
     dlg.KillTimer(CReZevavEvadurovDlg::fileButtonsTimer);
+    std::size_t focusable = 0;
     for (QWidget* const child : dlg.findChildren<QWidget*>())
     {
         child->setEnabled(true);
+        focusable += controlIdOf(*child) != -1 && (child->focusPolicy() & Qt::TabFocus) != 0;
     }
-    // The areas of the layout, top to bottom and left to right, in dialog units:
-    // {left, top, right, bottom}.
+    // The layout's areas in dialog units (left, top, right, bottom), in the order Tab visits.
     const QRect areas[] = {
         QRect(QPoint(0, 20), QPoint(649, 60)),     // User Interface boxes
         QRect(QPoint(650, 0), QPoint(724, 80)),    // OK, Apply, Close, Reset to Defaults
@@ -410,49 +314,34 @@ TEST_F(keyboardTest, TabFollowsTheLayoutAreaByAreaEachColumnTopToBottom)
         QRect(QPoint(0, 160), QPoint(364, 245)),   // Stub Data Collection grid
         QRect(QPoint(365, 160), QPoint(724, 250)), // Stub Debug grid
         QRect(QPoint(0, 250), QPoint(724, 300)),   // exceptions and the minidump row
-        QRect(QPoint(0, 305), QPoint(724, 325)),   // group buttons of the grids, two boxes
+        QRect(QPoint(0, 305), QPoint(724, 325)),   // the grids' group buttons, two boxes
         QRect(QPoint(0, 328), QPoint(724, 350)),   // main log file
     };
     const dialogUnits units = dialogUnits::ofFont(dlg.font());
     const auto placeOf = [&](const QWidget& control)
     {
         const QPoint at = control.geometry().topLeft();
-        const QPoint inUnits((at.x() * 4 + units.baseX() / 2) / units.baseX(),
-                             (at.y() * 8 + units.baseY() / 2) / units.baseY());
-        for (std::size_t area = 0; area < std::size(areas); ++area)
+        const QPoint inUnits(at.x() * 4 / units.baseX(), at.y() * 8 / units.baseY());
+        int area = 0;
+        while (area < static_cast<int>(std::size(areas)) && !areas[area].contains(inUnits))
         {
-            if (areas[area].contains(inUnits))
-            {
-                return std::make_tuple(static_cast<int>(area), at.x(), at.y());
-            }
+            ++area;
         }
-        ADD_FAILURE() << controlIdOf(control) << " lies in no area";
-        return std::make_tuple(-1, 0, 0);
+        return std::make_tuple(area, at.x(), at.y()); // a column top to bottom, then the next
     };
-
-    dlg.GetDlgItem(1034)->setFocus(Qt::TabFocusReason);
-    std::vector<int> visited;
-    auto previous = placeOf(*focused());
-    while (visited.empty() || focused() != dlg.GetDlgItem(1034))
+    QWidget* const first = dlg.GetDlgItem(1034);
+    first->setFocus(Qt::TabFocusReason);
+    std::size_t visited = 0;
+    do
     {
-        visited.push_back(controlIdOf(*focused()));
-        ASSERT_LT(visited.size(), 200u) << "the chain does not come back";
+        ASSERT_LT(++visited, 200u) << "the chain does not come back";
+        const auto before = placeOf(*focused());
+        const int id = controlIdOf(*focused());
         key(Qt::Key_Tab);
-        const auto next = placeOf(*focused());
-        if (focused() != dlg.GetDlgItem(1034))
-        {
-            EXPECT_LT(previous, next) << visited.back() << " then " << controlIdOf(*focused());
-        }
-        previous = next;
-    }
-    // Every control that takes the focus is on the way, once.
-    std::size_t focusable = 0;
-    for (const dialogControl& row : dlg.GetTemplate().controls)
-    {
-        const QWidget* const control = row.id == -1 ? nullptr : dlg.GetDlgItem(row.id);
-        focusable += control != nullptr && (control->focusPolicy() & Qt::TabFocus) != 0;
-    }
-    EXPECT_EQ(visited.size(), focusable);
+        EXPECT_TRUE(focused() == first || before < placeOf(*focused()))
+            << id << " then " << controlIdOf(*focused());
+    } while (focused() != first);
+    EXPECT_EQ(visited, focusable);
 }
 
 } // namespace
