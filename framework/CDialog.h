@@ -13,9 +13,9 @@
 //
 // Keyboard: Enter presses the default button from any control that does not use Enter itself,
 // Escape reaches OnCancel, F1 reaches OnHelp, and the context-menu key and Shift+F10 open the
-// system menu. A static text row followed directly by an edit or a drop-down list is that
-// field's label: clicking it focuses the field. The tab order is the order of the rows.
-// GUI thread only.
+// system menu. A dialog asks for the keyboard when it is shown. A static text row followed directly
+// by an edit or a drop-down list is that field's label: clicking it focuses the field. The tab
+// order is the order of the rows. GUI thread only.
 
 #include "framework/dialogTemplate.h"
 #include "platform/winTypes.h"
@@ -125,6 +125,7 @@ protected:
     virtual void OnListTextRefused(int id);
 
     void timerEvent(QTimerEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QShortcut>
+#include <QTimer>
 
 void CDialog::bindLabel(QWidget* label, QWidget& field)
 {
@@ -104,4 +105,19 @@ void CDialog::ShowSystemMenu()
             break;
         }
     }
+}
+
+void CDialog::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // A window manager would give a new dialog the keyboard; a bare X server does not, and a
+    // modal box would then never see its keys. Asked once the window is on the screen.
+    QTimer::singleShot(0, this,
+                       [this]
+                       {
+                           if (isVisible())
+                           {
+                               activateWindow();
+                           }
+                       });
 }
