@@ -40,9 +40,9 @@ public:
     // Stores `inputType`, then takes the place of the dialog's line edit with `controlId`: this
     // object moves into that widget's parent, layout slot, geometry and tab position, takes its
     // id, name, text, cursor, length limit, read-only, enabled and visible states and explicit
-    // font, and the placeholder is destroyed. Connections made to the placeholder are not
-    // carried over. False, with the type stored, when the dialog has no control with that id
-    // or it is not a line edit; true when it is this object already.
+    // font, and the labels that name it as their field; the placeholder is destroyed. Connections
+    // made to the placeholder are not carried over. False, with the type stored, when the dialog
+    // has no control with that id or it is not a line edit; true when it is this object already.
     bool AttachToDialogItem(QWidget* dialog, int controlId, int inputType);
 
     // The one place where the verdict decides the colour. `palette` holds the colours the
