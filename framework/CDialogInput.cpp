@@ -62,7 +62,8 @@ bool CDialog::eventFilter(QObject* watched, QEvent* event)
         if (event->type() == QEvent::MouseButtonPress && label->buddy() != nullptr &&
             label->buddy()->isEnabled())
         {
-            label->buddy()->setFocus(Qt::MouseFocusReason);
+            // As a mnemonic would: the field's text is selected, so typing replaces it.
+            label->buddy()->setFocus(Qt::ShortcutFocusReason);
             return true;
         }
     }

@@ -293,6 +293,8 @@ TEST_F(keyboardTest, ClickingAFieldsLabelFocusesTheField)
                 dlg.GetDlgItem(1006)->setFocus();
                 QTest::mouseClick(label, Qt::LeftButton);
                 EXPECT_EQ(focused(), dlg.GetDlgItem(field)) << caption;
+                QTest::keyClicks(focused(), QStringLiteral("1")); // replaces the whole text
+                EXPECT_EQ(dlg.GetDlgItemText(field), QStringLiteral("1")) << caption;
             }
         }
     }
