@@ -88,8 +88,8 @@ public:
     DWORD deleteValue(keyId key, const registryName& name);
     DWORD deleteKey(keyId id); // with its values; the caller has checked for sub-keys
 
-    // Copies the journal into the database file and syncs it, then empties the journal when
-    // no other reader is in it (the journal_size_limit bounds it in between).
+    // Copies the journal into the database file and syncs it, then empties a journal larger
+    // than the journal_size_limit when no other reader is in it.
     DWORD checkpoint();
     // Closing then leaves the files as they are: the journal is neither copied into the
     // database file nor removed (for a damaged hive).
