@@ -2,6 +2,7 @@
 
 #include "framework/controlId.h"
 #include "framework/dialogControls.h"
+#include "framework/dialogLists.h"
 #include "framework/dialogUnits.h"
 
 #include <QAbstractButton>
@@ -31,6 +32,7 @@ void CDialog::Create()
     m_created = true;
     setFont(dialogUnits::dialogFont(m_template.pointSize));
     const dialogUnits units = dialogUnits::ofFont(font());
+    QWidget* label = nullptr; // the static text just created, if the last row was one
     for (const dialogControl& row : m_template.controls)
     {
         QWidget* const control = dialogControls::create(row, units, *this);
@@ -38,7 +40,13 @@ void CDialog::Create()
         {
             connectCommand(*control, row.id);
         }
+        if (row.kind == dialogControlKind::Edit || row.kind == dialogControlKind::DropDownCombo)
+        {
+            bindLabel(label, *control);
+        }
+        label = row.kind == dialogControlKind::StaticText ? control : nullptr;
     }
+    addKeyboardRoutes();
     if (m_template.title != nullptr)
     {
         setWindowTitle(QString::fromUtf16(m_template.title));
@@ -76,12 +84,31 @@ void CDialog::connectCommand(QWidget& control, int id)
     if (auto* const button = qobject_cast<QAbstractButton*>(&control))
     {
         connect(button, &QAbstractButton::clicked, this, [this, id] { OnCommand(id); });
+        return;
+    }
+    if (auto* const combo = qobject_cast<QComboBox*>(&control))
+    {
+        dialogLists::bind(*combo);
+        combo->installEventFilter(this);
     }
 }
 
 QWidget* CDialog::GetDlgItem(int id) const
 {
-    return m_created ? findControl(this, id) : nullptr;
+    if (!m_created)
+    {
+        return nullptr;
+    }
+    // A remembered control stands while it lives, still carries the id and is still ours.
+    const auto known = m_foundControls.find(id);
+    if (known != m_foundControls.end() && known->second != nullptr &&
+        controlIdOf(*known->second) == id && isAncestorOf(known->second))
+    {
+        return known->second;
+    }
+    QWidget* const found = findControl(this, id);
+    m_foundControls[id] = found;
+    return found;
 }
 
 void CDialog::CheckDlgButton(int id, UINT check)
@@ -351,6 +378,13 @@ void CDialog::OnCancel()
 }
 
 void CDialog::OnTimer(UINT /*timerId*/) {}
+
+void CDialog::OnHelp() {}
+
+bool CDialog::OnCtlColor(QPalette& /*palette*/, QWidget* /*child*/, UINT /*kind*/) const
+{
+    return false;
+}
 
 void CDialog::accept()
 {
