@@ -286,7 +286,9 @@ std::optional<rect> session::geometry(const std::string& window)
 
 bool session::click(const std::string& window, int x, int y)
 {
-    return xClient({"xdotool", "mousemove", "--sync", "--window", window, std::to_string(x),
+    // No --sync: it waits for the pointer to move and so hangs when it is there already. The
+    // server takes the move and the click in the order they are sent.
+    return xClient({"xdotool", "mousemove", "--window", window, std::to_string(x),
                     std::to_string(y), "click", "1"})
         .has_value();
 }
