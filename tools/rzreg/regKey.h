@@ -1,0 +1,45 @@
+#pragma once
+
+// Reading and changing keys through the registry calls of platform/, for the tool's commands.
+// regKey owns one open key handle and closes it when it goes; every function answers a Windows
+// error code (ERROR_SUCCESS or the failing call's result).
+
+#include "tools/rzreg/regKeyPath.h"
+#include "tools/rzreg/regValue.h"
+
+#include <string>
+#include <vector>
+
+class regKey
+{
+public:
+    regKey() = default;
+    ~regKey();
+    regKey(regKey&& other) noexcept;
+    regKey& operator=(regKey&& other) noexcept;
+    regKey(const regKey&) = delete;
+    regKey& operator=(const regKey&) = delete;
+
+    // Opens an existing key; ERROR_FILE_NOT_FOUND when it is missing.
+    LSTATUS open(const regKeyPath& path, REGSAM access);
+    // Opens the key, creating it and any missing key on the way.
+    LSTATUS create(const regKeyPath& path, REGSAM access);
+    // Opens a sub-key of this key.
+    LSTATUS openChild(const regKey& parent, const std::u16string& name, REGSAM access);
+
+    HKEY get() const { return m_key; }
+
+    // Every value in enumeration (creation) order; every sub-key name in enumeration order.
+    LSTATUS values(std::vector<regValue>& out) const;
+    LSTATUS subKeyNames(std::vector<std::u16string>& out) const;
+    LSTATUS value(const std::u16string& name, regValue& out) const;
+    LSTATUS setValue(const regValue& value) const;
+    LSTATUS deleteValue(const std::u16string& name) const;
+
+private:
+    void close();
+    HKEY m_key = nullptr;
+};
+
+// Deletes the key at `path` with every key below it; ERROR_FILE_NOT_FOUND when it is missing.
+LSTATUS deleteKeyTree(const regKeyPath& path);

@@ -1,0 +1,271 @@
+#include "tools/rzreg/rzregCommands.h"
+
+#include "platform/registry.h"
+#include "tools/rzreg/regKey.h"
+#include "tools/rzreg/regValueText.h"
+#include "tools/rzreg/rzregReport.h"
+
+#include <ostream>
+
+namespace
+{
+
+using namespace rzregReport;
+
+std::u16string valueLine(const regValue& value)
+{
+    return u"    " + (value.name.empty() ? std::u16string(u"(Default)") : value.name) + u"    " +
+           regValueText::typeName(value.type) + u"    " + regValueText::display(value) + u"\n";
+}
+
+// One key's name and values, then a blank line; with `recurse`, the same for every key below.
+LSTATUS printTree(rzregConsole& console, const regKeyPath& path, const regKey& key, bool recurse)
+{
+    std::vector<regValue> values;
+    std::vector<std::u16string> children;
+    LSTATUS status = key.values(values);
+    if (status == ERROR_SUCCESS)
+    {
+        status = key.subKeyNames(children);
+    }
+    if (status != ERROR_SUCCESS)
+    {
+        return status;
+    }
+    std::u16string text = path.fullName() + u"\n";
+    for (const regValue& value : values)
+    {
+        text += valueLine(value);
+    }
+    print(console, text + u"\n");
+    for (const std::u16string& child : children)
+    {
+        if (!recurse)
+        {
+            print(console, path.child(child).fullName() + u"\n");
+            continue;
+        }
+        regKey sub;
+        status = sub.openChild(key, child, KEY_READ);
+        if (status == ERROR_SUCCESS)
+        {
+            status = printTree(console, path.child(child), sub, true);
+        }
+        if (status != ERROR_SUCCESS)
+        {
+            return status;
+        }
+    }
+    return ERROR_SUCCESS;
+}
+
+// Every key at or below `path` holding the value `name`: its name, the value, a blank line.
+LSTATUS searchTree(rzregConsole& console, const regKeyPath& path, const regKey& key,
+                   const std::u16string& name, unsigned& matches)
+{
+    regValue value;
+    LSTATUS status = key.value(name, value);
+    if (status == ERROR_SUCCESS)
+    {
+        ++matches;
+        print(console, path.fullName() + u"\n" + valueLine(value) + u"\n");
+    }
+    else if (status != static_cast<LSTATUS>(ERROR_FILE_NOT_FOUND))
+    {
+        return status;
+    }
+    std::vector<std::u16string> children;
+    status = key.subKeyNames(children);
+    for (std::size_t i = 0; status == ERROR_SUCCESS && i < children.size(); ++i)
+    {
+        regKey sub;
+        status = sub.openChild(key, children[i], KEY_READ);
+        if (status == ERROR_SUCCESS)
+        {
+            status = searchTree(console, path.child(children[i]), sub, name, matches);
+        }
+    }
+    return status;
+}
+
+bool valueExists(const regKey& key, const std::u16string& name)
+{
+    regValue ignored;
+    return key.value(name, ignored) == ERROR_SUCCESS;
+}
+
+} // namespace
+
+int rzregQuery(const rzregArguments& args, rzregConsole& console)
+{
+    regKey key;
+    LSTATUS status = key.open(args.key, KEY_READ);
+    if (status != ERROR_SUCCESS)
+    {
+        return failed(console, status);
+    }
+    console.out << '\n';
+    if (args.valueName && args.recurse)
+    {
+        unsigned matches = 0;
+        status = searchTree(console, args.key, key, *args.valueName, matches);
+        if (status != ERROR_SUCCESS)
+        {
+            return failed(console, status);
+        }
+        console.out << "End of search: " << matches << " match(es) found.\n";
+        return matches > 0 ? success : failure;
+    }
+    if (args.valueName)
+    {
+        regValue value;
+        status = key.value(*args.valueName, value);
+        if (status == static_cast<LSTATUS>(ERROR_FILE_NOT_FOUND) && args.valueName->empty())
+        {
+            print(console,
+                  args.key.fullName() + u"\n    (Default)    REG_SZ    (value not set)\n\n");
+            return success;
+        }
+        if (status != ERROR_SUCCESS)
+        {
+            return failed(console, status);
+        }
+        print(console, args.key.fullName() + u"\n" + valueLine(value) + u"\n");
+        return success;
+    }
+    status = printTree(console, args.key, key, args.recurse);
+    return status == ERROR_SUCCESS ? success : failed(console, status);
+}
+
+int rzregAdd(const rzregArguments& args, rzregConsole& console)
+{
+    const auto type = regValueText::parseTypeName(args.type.value_or(u"REG_SZ"));
+    if (!type)
+    {
+        return failedWith(console, "Invalid syntax. Specify a valid type for '/t'.");
+    }
+    // /t or /d without a value name set the default value, as on Windows.
+    std::optional<std::u16string> name = args.valueName;
+    if (!name && (args.type || args.data))
+    {
+        name = std::u16string();
+    }
+    regValue value;
+    if (name)
+    {
+        const auto data = regValueText::parseData(*type, args.data.value_or(u""));
+        if (!data)
+        {
+            return failedWith(console, *type == REG_DWORD || *type == REG_QWORD
+                                           ? "Invalid syntax. Specify valid numeric value for '/d'."
+                                           : "Invalid syntax. Specify valid hex data for '/d'.");
+        }
+        value = {*name, *type, *data};
+    }
+    if (name && !args.force)
+    {
+        regKey existing;
+        if (existing.open(args.key, KEY_READ) == ERROR_SUCCESS && valueExists(existing, *name) &&
+            !confirm(console,
+                     u"Value " + (name->empty() ? u"(Default)" : *name) + u" exists, overwrite"))
+        {
+            return canceled(console);
+        }
+    }
+    regKey key;
+    LSTATUS status = key.create(args.key, KEY_READ | KEY_WRITE);
+    if (status == ERROR_SUCCESS && name)
+    {
+        status = key.setValue(value);
+    }
+    return status == ERROR_SUCCESS ? done(console) : failed(console, status);
+}
+
+int rzregDelete(const rzregArguments& args, rzregConsole& console)
+{
+    regKey key;
+    LSTATUS status = key.open(args.key, KEY_READ);
+    if (status != ERROR_SUCCESS)
+    {
+        return failed(console, status);
+    }
+    if (args.valueName)
+    {
+        if (!valueExists(key, *args.valueName))
+        {
+            return failed(console, ERROR_FILE_NOT_FOUND);
+        }
+        const std::u16string shown = args.valueName->empty() ? u"(Default)" : *args.valueName;
+        if (!args.force && !confirm(console, u"Delete the registry value " + shown))
+        {
+            return canceled(console);
+        }
+        status = key.open(args.key, KEY_READ | KEY_WRITE);
+        status = status == ERROR_SUCCESS ? key.deleteValue(*args.valueName) : status;
+        return status == ERROR_SUCCESS ? done(console) : failed(console, status);
+    }
+    if (args.allValues)
+    {
+        if (!args.force &&
+            !confirm(console, u"Delete all values under the registry key " + args.key.fullName()))
+        {
+            return canceled(console);
+        }
+        std::vector<regValue> values;
+        status = key.open(args.key, KEY_READ | KEY_WRITE);
+        status = status == ERROR_SUCCESS ? key.values(values) : status;
+        for (std::size_t i = 0; status == ERROR_SUCCESS && i < values.size(); ++i)
+        {
+            status = key.deleteValue(values[i].name);
+        }
+        return status == ERROR_SUCCESS ? done(console) : failed(console, status);
+    }
+    if (args.key.subKey.empty())
+    {
+        return invalidKeyName(console, args.operationName());
+    }
+    if (!args.force &&
+        !confirm(console, u"Permanently delete the registry key " + args.key.fullName()))
+    {
+        return canceled(console);
+    }
+    key = regKey();
+    status = deleteKeyTree(args.key);
+    return status == ERROR_SUCCESS ? done(console) : failed(console, status);
+}
+
+int runRzreg(const std::vector<std::u16string>& args, rzregConsole& console)
+{
+    const rzregArguments parsed = rzregArguments::parse(args);
+    const std::string name = parsed.operationName();
+    if (parsed.problem == rzregArguments::fault::invalidKeyName)
+    {
+        return invalidKeyName(console, name);
+    }
+    if (parsed.problem != rzregArguments::fault::none ||
+        (parsed.op == rzregArguments::operation::none && !parsed.help))
+    {
+        return invalidSyntax(console, name);
+    }
+    if (parsed.help)
+    {
+        console.out << rzregUsage(name);
+        return success;
+    }
+    switch (parsed.op)
+    {
+    case rzregArguments::operation::query:
+        return rzregQuery(parsed, console);
+    case rzregArguments::operation::add:
+        return rzregAdd(parsed, console);
+    case rzregArguments::operation::remove:
+        return rzregDelete(parsed, console);
+    case rzregArguments::operation::exportKey:
+        return rzregExport(parsed, console);
+    case rzregArguments::operation::importFile:
+        return rzregImport(parsed, console);
+    case rzregArguments::operation::none:
+        break;
+    }
+    return invalidSyntax(console, name);
+}
