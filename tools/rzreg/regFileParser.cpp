@@ -169,7 +169,7 @@ public:
             first < m_lines.size() ? trimmed(m_lines[first]) : std::u16string_view();
         if (head != version5 && head != version4)
         {
-            why = {first + 1, "not a registry file (bad header)"};
+            why = {first < m_lines.size() ? first + 1 : 1, "not a registry file (bad header)"};
             return false;
         }
         m_eightBit = head == version4;
@@ -335,9 +335,10 @@ private:
         while (!list.empty() && list.back() == u'\\')
         {
             list.pop_back();
-            if (++m_index >= m_lines.size())
+            // A blank line or the end of the file where the data goes on means it was cut.
+            if (++m_index >= m_lines.size() || trimmed(m_lines[m_index]).empty())
             {
-                return "hex data continued past the end of the file";
+                return "hex data continued past its end";
             }
             list += trimmed(m_lines[m_index]);
         }

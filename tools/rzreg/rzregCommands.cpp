@@ -104,9 +104,9 @@ int rzregQuery(const rzregArguments& args, rzregConsole& console)
     {
         return failed(console, status);
     }
-    console.out << '\n';
     if (args.valueName && args.recurse)
     {
+        console.out << '\n';
         unsigned matches = 0;
         status = searchTree(console, args.key, key, *args.valueName, matches);
         if (status != ERROR_SUCCESS)
@@ -122,17 +122,18 @@ int rzregQuery(const rzregArguments& args, rzregConsole& console)
         status = key.value(*args.valueName, value);
         if (status == static_cast<LSTATUS>(ERROR_FILE_NOT_FOUND) && args.valueName->empty())
         {
-            print(console,
-                  args.key.fullName() + u"\n    (Default)    REG_SZ    (value not set)\n\n");
+            print(console, u"\n" + args.key.fullName() +
+                               u"\n    (Default)    REG_SZ    (value not set)\n\n");
             return success;
         }
         if (status != ERROR_SUCCESS)
         {
             return failed(console, status);
         }
-        print(console, args.key.fullName() + u"\n" + valueLine(value) + u"\n");
+        print(console, u"\n" + args.key.fullName() + u"\n" + valueLine(value) + u"\n");
         return success;
     }
+    console.out << '\n';
     status = printTree(console, args.key, key, args.recurse);
     return status == ERROR_SUCCESS ? success : failed(console, status);
 }
