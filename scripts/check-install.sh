@@ -9,7 +9,7 @@ preset="${1:-release}"
 build="build/$preset"
 
 bash scripts/install-deps.sh
-cmake --build --preset "$preset" --target rzreg applySettings rz_settings
+cmake --build --preset "$preset"
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
