@@ -135,6 +135,21 @@ LSTATUS regKey::deleteValue(const std::u16string& name) const
     return RegDeleteValueW(m_key, name.c_str());
 }
 
+LSTATUS walkKeyTree(const regKeyPath& path, const regKey& key, const keyVisitor& visit)
+{
+    LSTATUS status = visit(path, key);
+    std::vector<std::u16string> children;
+    status = status == ERROR_SUCCESS ? key.subKeyNames(children) : status;
+    for (std::size_t i = 0; status == ERROR_SUCCESS && i < children.size(); ++i)
+    {
+        regKey sub;
+        status = sub.openChild(key, children[i], KEY_READ);
+        status =
+            status == ERROR_SUCCESS ? walkKeyTree(path.child(children[i]), sub, visit) : status;
+    }
+    return status;
+}
+
 LSTATUS deleteKeyTree(const regKeyPath& path)
 {
     std::vector<std::u16string> children;

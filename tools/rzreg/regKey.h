@@ -7,6 +7,7 @@
 #include "tools/rzreg/regKeyPath.h"
 #include "tools/rzreg/regValue.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,11 @@ private:
     void close();
     HKEY m_key = nullptr;
 };
+
+// Calls `visit` on the key and then on every key below it, parents before their sub-keys,
+// sub-keys in enumeration order; stops at the first result other than ERROR_SUCCESS.
+using keyVisitor = std::function<LSTATUS(const regKeyPath& path, const regKey& key)>;
+LSTATUS walkKeyTree(const regKeyPath& path, const regKey& key, const keyVisitor& visit);
 
 // Deletes the key at `path` with every key below it; ERROR_FILE_NOT_FOUND when it is missing.
 LSTATUS deleteKeyTree(const regKeyPath& path);

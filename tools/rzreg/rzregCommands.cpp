@@ -18,72 +18,19 @@ std::u16string valueLine(const regValue& value)
            regValueText::typeName(value.type) + u"    " + regValueText::display(value) + u"\n";
 }
 
-// One key's name and values, then a blank line; with `recurse`, the same for every key below.
-LSTATUS printTree(rzregConsole& console, const regKeyPath& path, const regKey& key, bool recurse)
+// One key's name and values, then a blank line.
+LSTATUS printKey(rzregConsole& console, const regKeyPath& path, const regKey& key)
 {
     std::vector<regValue> values;
-    std::vector<std::u16string> children;
-    LSTATUS status = key.values(values);
+    const LSTATUS status = key.values(values);
     if (status == ERROR_SUCCESS)
     {
-        status = key.subKeyNames(children);
-    }
-    if (status != ERROR_SUCCESS)
-    {
-        return status;
-    }
-    std::u16string text = path.fullName() + u"\n";
-    for (const regValue& value : values)
-    {
-        text += valueLine(value);
-    }
-    print(console, text + u"\n");
-    for (const std::u16string& child : children)
-    {
-        if (!recurse)
+        std::u16string text = path.fullName() + u"\n";
+        for (const regValue& value : values)
         {
-            print(console, path.child(child).fullName() + u"\n");
-            continue;
+            text += valueLine(value);
         }
-        regKey sub;
-        status = sub.openChild(key, child, KEY_READ);
-        if (status == ERROR_SUCCESS)
-        {
-            status = printTree(console, path.child(child), sub, true);
-        }
-        if (status != ERROR_SUCCESS)
-        {
-            return status;
-        }
-    }
-    return ERROR_SUCCESS;
-}
-
-// Every key at or below `path` holding the value `name`: its name, the value, a blank line.
-LSTATUS searchTree(rzregConsole& console, const regKeyPath& path, const regKey& key,
-                   const std::u16string& name, unsigned& matches)
-{
-    regValue value;
-    LSTATUS status = key.value(name, value);
-    if (status == ERROR_SUCCESS)
-    {
-        ++matches;
-        print(console, path.fullName() + u"\n" + valueLine(value) + u"\n");
-    }
-    else if (status != static_cast<LSTATUS>(ERROR_FILE_NOT_FOUND))
-    {
-        return status;
-    }
-    std::vector<std::u16string> children;
-    status = key.subKeyNames(children);
-    for (std::size_t i = 0; status == ERROR_SUCCESS && i < children.size(); ++i)
-    {
-        regKey sub;
-        status = sub.openChild(key, children[i], KEY_READ);
-        if (status == ERROR_SUCCESS)
-        {
-            status = searchTree(console, path.child(children[i]), sub, name, matches);
-        }
+        print(console, text + u"\n");
     }
     return status;
 }
@@ -106,9 +53,22 @@ int rzregQuery(const rzregArguments& args, rzregConsole& console)
     }
     if (args.valueName && args.recurse)
     {
+        // Every key at or below the one named that holds the value.
         console.out << '\n';
         unsigned matches = 0;
-        status = searchTree(console, args.key, key, *args.valueName, matches);
+        status = walkKeyTree(
+            args.key, key,
+            [&](const regKeyPath& path, const regKey& at) -> LSTATUS
+            {
+                regValue value;
+                const LSTATUS found = at.value(*args.valueName, value);
+                if (found == ERROR_SUCCESS)
+                {
+                    ++matches;
+                    print(console, path.fullName() + u"\n" + valueLine(value) + u"\n");
+                }
+                return found == static_cast<LSTATUS>(ERROR_FILE_NOT_FOUND) ? ERROR_SUCCESS : found;
+            });
         if (status != ERROR_SUCCESS)
         {
             return failed(console, status);
@@ -134,7 +94,21 @@ int rzregQuery(const rzregArguments& args, rzregConsole& console)
         return success;
     }
     console.out << '\n';
-    status = printTree(console, args.key, key, args.recurse);
+    if (args.recurse)
+    {
+        status = walkKeyTree(args.key, key,
+                             [&](const regKeyPath& path, const regKey& at)
+                             { return printKey(console, path, at); });
+        return status == ERROR_SUCCESS ? success : failed(console, status);
+    }
+    // Without /s the sub-keys are only named, after the values.
+    std::vector<std::u16string> children;
+    status = printKey(console, args.key, key);
+    status = status == ERROR_SUCCESS ? key.subKeyNames(children) : status;
+    for (const std::u16string& child : children)
+    {
+        print(console, args.key.child(child).fullName() + u"\n");
+    }
     return status == ERROR_SUCCESS ? success : failed(console, status);
 }
 

@@ -8,37 +8,7 @@
 #include "tools/rzreg/rzregCommands.h"
 #include "tools/rzreg/rzregReport.h"
 
-namespace
-{
-
 using namespace rzregReport;
-
-// The key and everything below it, parents before children, sub-keys in enumeration order.
-LSTATUS exportTree(const regKeyPath& path, const regKey& key, std::u16string& text)
-{
-    std::vector<regValue> values;
-    std::vector<std::u16string> children;
-    LSTATUS status = key.values(values);
-    status = status == ERROR_SUCCESS ? key.subKeyNames(children) : status;
-    if (status != ERROR_SUCCESS)
-    {
-        return status;
-    }
-    text += regFile::keyBlock(path, values);
-    for (const std::u16string& child : children)
-    {
-        regKey sub;
-        status = sub.openChild(key, child, KEY_READ);
-        status = status == ERROR_SUCCESS ? exportTree(path.child(child), sub, text) : status;
-        if (status != ERROR_SUCCESS)
-        {
-            return status;
-        }
-    }
-    return ERROR_SUCCESS;
-}
-
-} // namespace
 
 int rzregExport(const rzregArguments& args, rzregConsole& console)
 {
@@ -48,8 +18,16 @@ int rzregExport(const rzregArguments& args, rzregConsole& console)
     {
         return failed(console, status);
     }
+    // The key and everything below it, parents first.
     std::u16string text = regFile::header();
-    status = exportTree(args.key, key, text);
+    status = walkKeyTree(args.key, key,
+                         [&](const regKeyPath& path, const regKey& at)
+                         {
+                             std::vector<regValue> values;
+                             const LSTATUS read = at.values(values);
+                             text += regFile::keyBlock(path, values);
+                             return read;
+                         });
     if (status != ERROR_SUCCESS)
     {
         return failed(console, status);
