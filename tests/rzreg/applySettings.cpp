@@ -1,9 +1,13 @@
-// Writes the settings as the dialog's Apply does (the same pass over the catalogue, to both
-// locations), for the install check: applySettings DIRECTORY [valueName=number ...]. The other
-// rows keep their start values. Exit status 0 when the current user's key got every row.
+// Writes the settings as the dialog's Apply does (the settings location opened for writing,
+// a registry store on its product key, every catalogue row written, the key closed; the
+// current user's location, then the default profile's), for the install check:
+// applySettings DIRECTORY [valueName=number ...]. The other rows keep their start values.
+// Exit status 0 when the current user's key got every row.
 
 #include "app/debugSettingsPass.h"
+#include "app/settingsLocation.h"
 #include "platform/wideText.h"
+#include "settings/readWriteSettingsToRegistry.h"
 #include "support/stubHeap.h"
 
 #include <cstdio>
@@ -36,5 +40,20 @@ int main(int argc, char** argv)
             static_cast<DWORD>(std::strtoul(pair.c_str() + equals + 1, nullptr, 0));
     }
     settingsLocation location;
-    return debugSettingsPass::apply(location, nullptr, values).userWritten ? 0 : 1;
+    const auto writeAll = [&]
+    {
+        readWriteSettingsToRegistry store;
+        store.setKey(location.productKey());
+        return debugSettingsPass::writeRows(store, nullptr, values) ==
+               static_cast<int>(rows.size());
+    };
+    const bool userWritten =
+        location.OpenUserSettingsKey(settingsLocation::readWriteAccess) && writeAll();
+    location.CloseSettingsKey();
+    if (location.OpenDefaultUserSettingsKey(settingsLocation::readWriteAccess))
+    {
+        writeAll();
+    }
+    location.CloseSettingsKey();
+    return userWritten ? 0 : 1;
 }
