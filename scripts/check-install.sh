@@ -20,6 +20,14 @@ cmake --install "$build" --prefix "$stage" --component runtime
 # Only the staged tree: no path into the source or build tree.
 cmake -S examples/readSwitches -B "$work/example" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_PREFIX_PATH="$stage" -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF
+found="$(sed -n 's/^reZevavEvadurov_DIR:PATH=//p' "$work/example/CMakeCache.txt")"
+case "$found" in
+"$stage"/*) ;;
+*)
+    echo "check-install: the example found the package at $found, not in $stage" >&2
+    exit 1
+    ;;
+esac
 cmake --build "$work/example"
 pcdir="$(dirname "$(find "$stage" -name reZevavEvadurov.pc | head -n 1)")"
 # shellcheck disable=SC2046
