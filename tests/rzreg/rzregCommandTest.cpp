@@ -196,6 +196,11 @@ const std::vector<scenario>& scenarios()
              {{"query", "HKU\\.DEFAULT\\Software\\Corvane\\Tarnwickx64"},
               "\nHKEY_USERS\\.DEFAULT\\Software\\Corvane\\Tarnwickx64\n    x    REG_SZ    "
               "users\n\n"},
+             {{"query", "hkey_users\\.default\\software\\corvane\\tarnwickx64", "/v", "X"},
+              "\nHKEY_USERS\\.default\\software\\corvane\\tarnwickx64\n    X    REG_SZ    "
+              "users\n\n"},
+             {{"query", "HKEY_CURRENT_USER\\Software\\Corvane\\Tarnwickx64\\", "/v", "x"},
+              "\n" + FULL + "\n    x    REG_SZ    top\n\n"},
          }},
         {"DeleteValuesAndKeys",
          {
