@@ -87,7 +87,8 @@ std::string hexRun(int first, int last)
     for (int b = first; b <= last; ++b)
     {
         std::snprintf(pair, sizeof pair, "%02x", b);
-        text += (b == first ? "" : ",") + std::string(pair);
+        text += b == first ? "" : ",";
+        text += pair;
     }
     return text;
 }

@@ -85,10 +85,13 @@ std::string rzregUsage(const std::string& operation)
     {
         if (entry.operation == operation)
         {
-            std::string text = "\n" + std::string(entry.text);
+            // Appended piece by piece: g++ 12 at -O3 misreads literal + string (-Wrestrict).
+            std::string text(1, '\n');
+            text += entry.text;
             if (!operation.empty() && operation != "IMPORT")
             {
-                text += "\n" + std::string(keyLines);
+                text += '\n';
+                text += keyLines;
             }
             return text;
         }
