@@ -89,20 +89,10 @@ BOOL CReZevavEvadurovDlg::OnInitDialog()
 
     // The lists and the breakpoint box are not held: they are read into the row slots of a
     // copy and passed straight on to their controls.
-    debugSettingsValues loaded = m_settings;
+    debugSettingsValues loaded = LoadSettings();
     const std::size_t startupRow = rowIndex(u"debugStartupOrder");
     const std::size_t hookRow = rowIndex(u"debugHookControl");
     const std::size_t breakpointRow = rowIndex(u"debugBreakpoint");
-    loaded.numbers[startupRow] = 0;
-    loaded.numbers[hookRow] = 0;
-    loaded.numbers[breakpointRow] = 0;
-    if (m_location.OpenUserSettingsKey(settingsLocation::readAccess))
-    {
-        readWriteSettingsToRegistry store;
-        store.setKey(m_location.productKey());
-        debugSettingsPass::readRows(store, loaded);
-    }
-    m_location.CloseSettingsKey();
     const DWORD startupOrder = loaded.numbers[startupRow];
     const DWORD hookControl = loaded.numbers[hookRow];
     const DWORD breakpoint = loaded.numbers[breakpointRow];
@@ -130,6 +120,23 @@ BOOL CReZevavEvadurovDlg::OnInitDialog()
     SetTimer(fileButtonsTimer, 100);
     setWindowTitle(QStringLiteral("reZevavEvadurov x64"));
     return TRUE;
+}
+
+debugSettingsValues CReZevavEvadurovDlg::LoadSettings()
+{
+    debugSettingsValues loaded = m_settings;
+    for (const WCHAR* unheld : {u"debugStartupOrder", u"debugHookControl", u"debugBreakpoint"})
+    {
+        loaded.numbers[rowIndex(unheld)] = 0;
+    }
+    if (m_location.OpenUserSettingsKey(settingsLocation::readAccess))
+    {
+        readWriteSettingsToRegistry store;
+        store.setKey(m_location.productKey());
+        debugSettingsPass::readRows(store, loaded);
+    }
+    m_location.CloseSettingsKey();
+    return loaded;
 }
 
 void CReZevavEvadurovDlg::OnOK()

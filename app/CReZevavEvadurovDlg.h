@@ -36,8 +36,13 @@ public:
     void OnSysCommand(UINT commandId) override;
     void OnTimer(UINT timerId) override;
 
-    // Copies every control into the model and writes both settings locations.
+    // Copies every control into the model and writes both settings locations, each in one
+    // registry transaction (settingsLocation).
     void OnApply();
+    // The load pass of the initialisation: the model with every row that the current user's
+    // key holds read over it; the lists' and the breakpoint's rows hold what was read, else 0.
+    // Every key it opened is closed when it returns.
+    debugSettingsValues LoadSettings();
     // One write pass of all rows over the product key currently open in the location.
     void WriteSettings(DWORD startupOrder, DWORD hookControl, DWORD breakpoint);
 

@@ -1,30 +1,5 @@
 #include "app/debugSettingsPass.h"
 
-#include "settings/readWriteSettingsToRegistry.h"
-
-namespace
-{
-std::size_t rowCount()
-{
-    return debugSettingsCatalogue::rows().size();
-}
-
-bool writeLocation(settingsLocation& location, bool opened, const WCHAR* logFileName,
-                   const debugSettingsValues& values)
-{
-    bool written = false;
-    if (opened)
-    {
-        readWriteSettingsToRegistry store;
-        store.setKey(location.productKey());
-        written = debugSettingsPass::writeRows(store, logFileName, values) ==
-                  static_cast<int>(rowCount());
-    }
-    location.CloseSettingsKey();
-    return written;
-}
-} // namespace
-
 int debugSettingsPass::readRows(readWriteSettings& store, debugSettingsValues& values)
 {
     const auto rows = debugSettingsCatalogue::rows();
@@ -86,31 +61,4 @@ int debugSettingsPass::writeRows(readWriteSettings& store, const WCHAR* logFileN
         }
     }
     return written;
-}
-
-bool debugSettingsPass::load(settingsLocation& location, debugSettingsValues& values)
-{
-    const bool opened = location.OpenUserSettingsKey(settingsLocation::readAccess);
-    if (opened)
-    {
-        readWriteSettingsToRegistry store;
-        store.setKey(location.productKey());
-        readRows(store, values);
-    }
-    location.CloseSettingsKey();
-    return opened;
-}
-
-debugSettingsPass::applyResult debugSettingsPass::apply(settingsLocation& location,
-                                                        const WCHAR* logFileName,
-                                                        const debugSettingsValues& values)
-{
-    applyResult result;
-    result.userWritten =
-        writeLocation(location, location.OpenUserSettingsKey(settingsLocation::readWriteAccess),
-                      logFileName, values);
-    result.defaultProfileWritten = writeLocation(
-        location, location.OpenDefaultUserSettingsKey(settingsLocation::readWriteAccess),
-        logFileName, values);
-    return result;
 }

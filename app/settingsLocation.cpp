@@ -1,5 +1,8 @@
 #include "app/settingsLocation.h"
 
+#include "platform/handle.h"
+#include "platform/transaction.h"
+
 namespace
 {
 constexpr const WCHAR* kDefaultProfile = u".DEFAULT";
@@ -38,10 +41,21 @@ bool settingsLocation::OpenDefaultUserSettingsKey(REGSAM access)
 
 void settingsLocation::CloseSettingsKey()
 {
+    // Committed before the keys close, so the close that ends the pass finds the hive free
+    // to copy its journal into the database.
+    if (m_transaction != nullptr)
+    {
+        CommitTransaction(m_transaction);
+    }
     closeSlot(m_productKey);
     closeSlot(m_makerKey);
     closeSlot(m_softwareKey);
     closeSlot(m_defaultRootKey);
+    if (m_transaction != nullptr)
+    {
+        CloseHandle(m_transaction);
+        m_transaction = nullptr;
+    }
 }
 
 bool settingsLocation::openChain(HKEY root, std::span<const WCHAR* const> names,
@@ -49,13 +63,20 @@ bool settingsLocation::openChain(HKEY root, std::span<const WCHAR* const> names,
 {
     // A pass reuses the slots of the last one; a handle left open there would leak.
     CloseSettingsKey();
+    HANDLE const transaction = CreateTransaction(nullptr, nullptr, 0, 0, 0, 0, nullptr);
+    if (transaction == INVALID_HANDLE_VALUE)
+    {
+        return false;
+    }
+    m_transaction = transaction;
     HKEY parent = root;
     for (std::size_t i = 0; i < names.size(); ++i)
     {
         HKEY opened = nullptr;
         DWORD disposition = 0;
-        if (RegCreateKeyExW(parent, names[i], 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr,
-                            &opened, &disposition) != ERROR_SUCCESS)
+        if (RegCreateKeyTransactedW(parent, names[i], 0, nullptr, REG_OPTION_NON_VOLATILE, access,
+                                    nullptr, &opened, &disposition, m_transaction,
+                                    nullptr) != ERROR_SUCCESS)
         {
             return false;
         }

@@ -5,9 +5,15 @@
 //   HKEY_USERS \ .DEFAULT \ Software \ Corvane \ Tarnwickx64    (Apply only)
 // and lends the open product key to a settings store for one pass.
 //
-// Ownership: the object owns the handles its last opening call opened (at most four) and
-// closes them in CloseSettingsKey() or, at the latest, in its destructor. A store given
-// productKey() borrows it and must not be used after CloseSettingsKey().
+// Ownership: the object owns the handles its last opening call opened (at most four, and the
+// pass's transaction) and closes them in CloseSettingsKey() or, at the latest, in its
+// destructor. A store given productKey() borrows it and must not be used after
+// CloseSettingsKey().
+// Every pass opens its chain inside a registry transaction of its own, ended in
+// CloseSettingsKey(): a read pass reads one snapshot of the location throughout; a read-write
+// pass's changes are committed there, so a location receives every value of a pass at once or,
+// if the process ends first, none of them, and other readers never see half a pass. A failed
+// write does not spoil the others: what succeeded is committed.
 // Each step creates the sub-key when it is missing and the access allows it, so a read-only
 // pass on a key never written fails and a read-write pass creates the chain.
 // Failure: an opening call stops at the first step that fails and returns false; the handles
@@ -35,8 +41,9 @@ public:
     bool OpenUserSettingsKey(REGSAM access);
     // Opens the default profile's product key; true when all four steps succeeded.
     bool OpenDefaultUserSettingsKey(REGSAM access);
-    // Closes the product, maker and software keys and the default-profile root, in that
-    // order, whichever are open; the slots are empty afterwards. Safe to call at any time.
+    // Commits the pass's transaction, if any, then closes the product, maker and software keys
+    // and the default-profile root, in that order, whichever are open; the slots are empty
+    // afterwards. Safe to call at any time.
     void CloseSettingsKey();
 
     // The product key after a successful opening call, else null.
@@ -50,4 +57,5 @@ private:
     HKEY m_softwareKey = nullptr;
     HKEY m_makerKey = nullptr;
     HKEY m_productKey = nullptr;
+    HANDLE m_transaction = nullptr; // of the open pass
 };

@@ -1,21 +1,26 @@
-// One load pass and one Apply of the debug settings catalogue through the registry-backed
-// store, against the same SQL statements issued straight to the hive files (the floor).
+// The main dialog's own load pass (LoadSettings) and Apply (OnApply), against Qt's QSettings
+// writing and reading the same 79 values (INI, one file per location, sync() after each) and
+// against the same SQL statements issued straight to the hive files (the floor).
 //
 //   load:  open HKEY_CURRENT_USER\Software\Corvane\Tarnwickx64 for reading, 79 reads, close
-//   apply: open, 79 writes, close on the user's key, then the same on the default profile's
+//   apply: on the user's key, then the default profile's: open in a transaction, 79 writes,
+//          commit, close
 //
-// The floor (floorHive) runs exactly what the registry runs for these passes; Apply ends each
-// location with the checkpoint the registry makes when its last handle on a hive closes. The
-// hives live in a fresh folder below $TMPDIR (or /tmp). The closing lines give each pass
-// against its floor.
+// The dialog runs on the offscreen platform. The floor (floorHive) runs the statements of the
+// registry's passes without its transactions; Apply ends each location with the checkpoint the
+// registry makes when its last handle on a hive closes. Everything lives in a fresh folder
+// below $TMPDIR (or /tmp). The closing lines give the ratios.
 
-#include "app/debugSettingsPass.h"
+#include "app/CReZevavEvadurovDlg.h"
 #include "bench/benchSandbox.h"
 #include "bench/floorHive.h"
 #include "bench/passTimeReporter.h"
 #include "platform/registryName.h"
 #include "platform/wideText.h"
+#include "support/stubHeap.h"
 
+#include <QApplication>
+#include <QSettings>
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
@@ -85,18 +90,52 @@ std::vector<floorRow> floorRows()
     return rows;
 }
 
+class silentShell final : public IShellActions
+{
+public:
+    void beep() override {}
+    bool openPath(const QString&) override { return false; }
+    QString chooseFolder(QWidget*, const QString&, const QString&) override { return {}; }
+};
+
+// The dialog, created by main() as DoModal creates it, before any benchmark runs.
+CReZevavEvadurovDlg* g_dialog = nullptr;
+
+CReZevavEvadurovDlg& theDialog()
+{
+    return *g_dialog;
+}
+
 void BM_LoadPass(benchmark::State& state)
 {
-    settingsLocation location;
-    debugSettingsValues values = debugSettingsValues::startValues(u"");
+    CReZevavEvadurovDlg& dialog = theDialog();
     for (auto _ : state)
     {
-        if (!debugSettingsPass::load(location, values))
+        const debugSettingsValues loaded = dialog.LoadSettings();
+        benchmark::DoNotOptimize(loaded.numbers.data());
+    }
+}
+
+// Where QSettings keeps each location: one INI file apiece, beside the hives.
+QString iniFile(int location)
+{
+    return QString::fromUtf8(std::getenv("XDG_CONFIG_HOME")) +
+           (location == 0 ? "/currentUser.ini" : "/defaultUser.ini");
+}
+
+void BM_LoadQSettings(benchmark::State& state)
+{
+    const auto rows = debugSettingsCatalogue::rows();
+    for (auto _ : state)
+    {
+        QSettings settings(iniFile(0), QSettings::IniFormat);
+        settings.beginGroup(QStringLiteral("Tarnwickx64"));
+        std::size_t read = 0;
+        for (const debugSetting& row : rows)
         {
-            state.SkipWithError("the user's key could not be opened");
-            break;
+            read += settings.value(QString::fromUtf16(row.valueName)).isValid() ? 1 : 0;
         }
-        benchmark::DoNotOptimize(values.numbers.data());
+        benchmark::DoNotOptimize(read);
     }
 }
 
@@ -123,17 +162,54 @@ void BM_LoadFloor(benchmark::State& state)
     }
 }
 
+// Both apply benchmarks alternate between two value sets, so every round changes something.
 void BM_ApplyPass(benchmark::State& state)
 {
-    settingsLocation location;
-    const debugSettingsValues values = passValues();
+    CReZevavEvadurovDlg& dialog = theDialog();
+    unsigned round = 0;
     for (auto _ : state)
     {
-        const auto result = debugSettingsPass::apply(location, nullptr, values);
-        if (!result.userWritten || !result.defaultProfileWritten)
+        state.PauseTiming(); // the group buttons are not part of Apply
+        if (++round % 2 == 0)
         {
-            state.SkipWithError("a location could not be written");
-            break;
+            dialog.OnUserInterfaceSetAll();
+        }
+        else
+        {
+            dialog.OnUserInterfaceResetAll();
+        }
+        state.ResumeTiming();
+        dialog.OnApply();
+    }
+}
+
+void BM_ApplyQSettings(benchmark::State& state)
+{
+    const debugSettingsValues values = passValues();
+    const auto rows = debugSettingsCatalogue::rows();
+    const QString text = QString::fromUtf16(values.text.c_str());
+    unsigned round = 0;
+    for (auto _ : state)
+    {
+        const DWORD flip = ++round % 2;
+        for (int location : {0, 1})
+        {
+            QSettings settings(iniFile(location), QSettings::IniFormat);
+            settings.beginGroup(QStringLiteral("Tarnwickx64"));
+            for (std::size_t i = 0; i < rows.size(); ++i)
+            {
+                const QString name = QString::fromUtf16(rows[i].valueName);
+                if (rows[i].kind == settingKind::String)
+                {
+                    settings.setValue(name, text);
+                }
+                else
+                {
+                    settings.setValue(name, values.numbers[i] ^ flip);
+                }
+            }
+            settings.endGroup();
+            settings.sync();
         }
     }
 }
@@ -161,8 +237,10 @@ void BM_ApplyFloor(benchmark::State& state)
 }
 
 BENCHMARK(BM_LoadPass)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LoadQSettings)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_LoadFloor)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ApplyPass)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ApplyQSettings)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ApplyFloor)->Unit(benchmark::kMicrosecond);
 
 // Prints the console table, then each pass against its floor.
@@ -172,22 +250,35 @@ public:
     void Finalize() override
     {
         ConsoleReporter::Finalize();
-        ratio("load", "BM_LoadPass", "BM_LoadFloor", 2.0);
-        ratio("apply", "BM_ApplyPass", "BM_ApplyFloor", 1.5);
+        ratio("apply", "BM_ApplyPass", "BM_ApplyQSettings", "QSettings", 1.0);
+        ratio("load", "BM_LoadPass", "BM_LoadQSettings", "QSettings", 0.0);
+        ratio("apply", "BM_ApplyPass", "BM_ApplyFloor", "floor", 0.0);
+        ratio("load", "BM_LoadPass", "BM_LoadFloor", "floor", 0.0);
+        if (const auto load = timeOf("BM_LoadPass"))
+        {
+            std::printf("load  %.1f us (goal 200.0 us) %s\n", *load,
+                        *load <= 200.0 ? "met" : "MISSED");
+        }
     }
 
 private:
-    void ratio(const char* label, const char* pass, const char* floor, double goal) const
+    // `goal` 0: the ratio is only shown.
+    void ratio(const char* label, const char* pass, const char* other, const char* otherName,
+               double goal) const
     {
         const auto p = timeOf(pass);
-        const auto f = timeOf(floor);
-        if (!p || !f || *f <= 0)
+        const auto o = timeOf(other);
+        if (!p || !o || *o <= 0)
         {
             return;
         }
-        const double r = *p / *f;
-        std::printf("%-5s pass %10.1f us  floor %10.1f us  ratio %.2f (goal %.1f) %s\n", label, *p,
-                    *f, r, goal, r <= goal ? "met" : "MISSED");
+        const double r = *p / *o;
+        std::printf("%-5s dialog %9.1f us  %-9s %9.1f us  ratio %.2f", label, *p, otherName, *o, r);
+        if (goal > 0)
+        {
+            std::printf(" (goal %.1f) %s", goal, r <= goal ? "met" : "MISSED");
+        }
+        std::printf("\n");
     }
 };
 } // namespace
@@ -196,16 +287,23 @@ int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
     const benchSandbox sandbox("settingsPass");
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    createStubHeap();
+    silentShell shell;
+    CReZevavEvadurovDlg dialog(shell);
+    dialog.Create();
+    g_dialog = &dialog;
+    // Both keys and all values exist before anything is timed.
+    dialog.OnApply();
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_USERS, u".DEFAULT\\Software\\Corvane\\Tarnwickx64", 0, KEY_READ, &key) !=
+        ERROR_SUCCESS)
     {
-        // Both keys and all values exist before anything is timed.
-        settingsLocation location;
-        const auto result = debugSettingsPass::apply(location, nullptr, passValues());
-        if (!result.userWritten || !result.defaultProfileWritten)
-        {
-            std::fprintf(stderr, "could not prepare the hives below %s\n", sandbox.root().c_str());
-            return 1;
-        }
+        std::fprintf(stderr, "could not prepare the hives below %s\n", sandbox.root().c_str());
+        return 1;
     }
+    RegCloseKey(key);
     ratioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();

@@ -81,7 +81,20 @@ void CDialog::connectCommand(QWidget& control, int id)
 
 QWidget* CDialog::GetDlgItem(int id) const
 {
-    return m_created ? findControl(this, id) : nullptr;
+    if (!m_created)
+    {
+        return nullptr;
+    }
+    // A remembered control stands while it lives, still carries the id and is still ours.
+    const auto known = m_foundControls.find(id);
+    if (known != m_foundControls.end() && known->second != nullptr &&
+        controlIdOf(*known->second) == id && isAncestorOf(known->second))
+    {
+        return known->second;
+    }
+    QWidget* const found = findControl(this, id);
+    m_foundControls[id] = found;
+    return found;
 }
 
 void CDialog::CheckDlgButton(int id, UINT check)

@@ -16,6 +16,7 @@
 #include "platform/winTypes.h"
 
 #include <QDialog>
+#include <QPointer>
 #include <QString>
 #include <functional>
 #include <map>
@@ -110,6 +111,9 @@ private:
 
     const dialogTemplate& m_template;
     bool m_created = false;
+    // GetDlgItem's last answer for each id: a lookup walks every control and reads a property
+    // of each, which made reading all the boxes of a dialog quadratic.
+    mutable std::map<int, QPointer<QWidget>> m_foundControls;
     std::map<int, std::function<void()>> m_handlers;
     std::map<UINT, int> m_timers;  // framework id -> Qt timer id
     QMenu* m_systemMenu = nullptr; // child of the dialog

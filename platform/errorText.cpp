@@ -72,6 +72,16 @@ constexpr messageText messages[] = {
     {ERROR_NOT_FOUND, "Element not found.\r\n"},
     {ERROR_RESOURCE_LANG_NOT_FOUND,
      "The specified resource language ID cannot be found in the image file.\r\n"},
+    {ERROR_INVALID_TRANSACTION,
+     "The transaction handle associated with this operation is not valid.\r\n"},
+    {ERROR_TRANSACTION_NOT_ACTIVE, "The requested operation was made in the context of a "
+                                   "transaction that is no longer active.\r\n"},
+    {ERROR_TRANSACTION_REQUEST_NOT_VALID,
+     "The requested operation is not valid on the Transaction object in its current state.\r\n"},
+    {ERROR_TRANSACTION_ALREADY_ABORTED, "It is too late to perform the requested operation, "
+                                        "since the Transaction has already been aborted.\r\n"},
+    {ERROR_TRANSACTION_ALREADY_COMMITTED, "It is too late to perform the requested operation, "
+                                          "since the Transaction has already been committed.\r\n"},
 };
 
 std::string systemText(DWORD code)

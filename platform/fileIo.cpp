@@ -2,7 +2,6 @@
 
 #include "platform/kernelObject.h"
 #include "platform/lastError.h"
-#include "platform/security.h"
 #include "platform/wideText.h"
 
 #include <cerrno>
@@ -14,6 +13,7 @@
 namespace
 {
 
+// Less the umask, whatever the security attributes say: see fileIo.h.
 constexpr mode_t newFileMode = 0666;
 
 struct fileAccess
@@ -187,7 +187,7 @@ std::shared_ptr<fileObject> lookupFile(HANDLE file, bool (fileObject::*allowed)(
 
 } // namespace
 
-HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD, LPSECURITY_ATTRIBUTES security,
+HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD, LPSECURITY_ATTRIBUTES,
                    DWORD creationDisposition, DWORD, HANDLE)
 {
     if (fileName == nullptr || fileName[0] == 0)
@@ -218,10 +218,6 @@ HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD, LPSECURITY_ATTR
         ::close(opened.fd);
         SetLastError(ERROR_ACCESS_DENIED);
         return INVALID_HANDLE_VALUE;
-    }
-    if (opened.created && grantsEveryoneFullAccess(security))
-    {
-        ::fchmod(opened.fd, newFileMode);
     }
     HANDLE const handle = kernelObjects::create<fileObject>(opened.fd, access);
     if (handle == nullptr)

@@ -10,9 +10,10 @@
 // - Access: FILE_APPEND_DATA without FILE_WRITE_DATA / GENERIC_WRITE opens in append mode:
 //   every write goes to the end of the file at that moment, also when other processes append
 //   too (Windows gives append-only handles the same guarantee).
-// - New files: mode 0666 less the umask; when the security attributes carry a descriptor with
-//   a present, null access list (everyone may access), exactly 0666, so other users may read
-//   and write the file whatever the umask.
+// - New files: mode 0666 less the umask, whatever the security attributes carry, a null
+//   access list ("everyone may access") included. On Windows such a file sits in the user's
+//   profile, which other users cannot enter; widening it to 0666 here would let any local user
+//   who reaches the folder rewrite it. The umask is the user's own say over new files.
 // - File attributes and flags (FILE_ATTRIBUTE_NORMAL, ...) are accepted and ignored; the
 //   template handle is ignored.
 // Failures set the calling thread's last error. Thread-safety: any thread may use a handle;

@@ -5,6 +5,10 @@
 
 BOOL CloseHandle(HANDLE handle)
 {
+    if (const auto object = kernelObjects::lookup(handle))
+    {
+        object->closing();
+    }
     if (!kernelObjects::remove(handle))
     {
         SetLastError(ERROR_INVALID_HANDLE);

@@ -25,6 +25,8 @@ public:
     // WaitForSingleObject on this object. Objects that cannot be waited on answer WAIT_FAILED
     // with ERROR_INVALID_HANDLE.
     virtual DWORD wait(DWORD milliseconds);
+    // CloseHandle is about to remove this object's handle (a transaction rolls back here).
+    virtual void closing() {}
 };
 
 namespace kernelObjects

@@ -6,6 +6,7 @@
 #include "platform/registry.h"
 
 #include "platform/registryCall.h"
+#include "platform/registryTransaction.h"
 
 #include <algorithm>
 #include <vector>
@@ -100,11 +101,30 @@ DWORD createPath(registryDatabase& db, const std::vector<registryName>& names, p
     return result;
 }
 
+// `transaction` null: the new key belongs to the parent's transaction, if any.
 DWORD openPath(HKEY parentKey, LPCWSTR subKey, REGSAM requested, bool mayCreate, PHKEY result,
-               LPDWORD disposition)
+               LPDWORD disposition, HANDLE transaction = nullptr)
 {
+    std::shared_ptr<registryTransaction> given;
+    if (transaction != nullptr)
+    {
+        given = kernelObjects::lookupAs<registryTransaction>(transaction);
+        if (given == nullptr)
+        {
+            return ERROR_INVALID_HANDLE;
+        }
+    }
     registryCall call;
     DWORD status = call.open(parentKey, 0);
+    std::shared_ptr<registryTransaction> inside = given ? given : call.key().transaction;
+    if (status == ERROR_SUCCESS && given)
+    {
+        status = given->usable();
+    }
+    if (status == ERROR_SUCCESS && inside)
+    {
+        status = inside->bind(call.hive());
+    }
     std::vector<registryName> names;
     if (status == ERROR_SUCCESS)
     {
@@ -118,7 +138,7 @@ DWORD openPath(HKEY parentKey, LPCWSTR subKey, REGSAM requested, bool mayCreate,
     const REGSAM access = grantedAccess(requested, hive);
     pathWalk walk;
     walk.start = call.key().key.id;
-    status = hive.read(call.key().key,
+    status = hive.read(inside.get(), call.key().key,
                        [&](registryDatabase& db) { return followPath(db, names, walk); });
     const bool mayWrite = mayCreate && (call.key().access & KEY_CREATE_SUB_KEY) != 0;
     // Creating below a damaged hive is its first write, which replaces the hive.
@@ -139,8 +159,9 @@ DWORD openPath(HKEY parentKey, LPCWSTR subKey, REGSAM requested, bool mayCreate,
         {
             return ERROR_ACCESS_DENIED;
         }
-        status = hive.write(call.key().key, [&](registryDatabase& db)
-                            { return createPath(db, names, walk, created); });
+        status =
+            hive.write(inside.get(), call.key().key,
+                       [&](registryDatabase& db) { return createPath(db, names, walk, created); });
         if (status != ERROR_SUCCESS)
         {
             return status;
@@ -150,7 +171,8 @@ DWORD openPath(HKEY parentKey, LPCWSTR subKey, REGSAM requested, bool mayCreate,
     {
         return ERROR_ACCESS_DENIED; // as Windows refuses write access to a protected key
     }
-    *result = call.table().add(openKey{&hive, keyReference{walk.id, hive.generation()}, access});
+    *result = call.table().add(openKey{&hive, keyReference{walk.id, hive.generation()}, access,
+                                       std::move(inside), nullptr});
     if (disposition != nullptr)
     {
         *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
@@ -193,6 +215,51 @@ LSTATUS RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD /*options*/, REGSAM access
         });
 }
 
+LSTATUS RegCreateKeyTransactedW(HKEY key, LPCWSTR subKey, DWORD reserved, LPWSTR keyClass,
+                                DWORD options, REGSAM access, const SECURITY_ATTRIBUTES* security,
+                                PHKEY result, LPDWORD disposition, HANDLE transaction,
+                                PVOID extendedParameter)
+{
+    return registryCall::guarded(
+        [&]() -> DWORD
+        {
+            static_cast<void>(keyClass);
+            static_cast<void>(security);
+            if (result == nullptr)
+            {
+                return ERROR_BADKEY;
+            }
+            if (reserved != 0 || options != REG_OPTION_NON_VOLATILE || extendedParameter != nullptr)
+            {
+                return ERROR_INVALID_PARAMETER;
+            }
+            if (transaction == nullptr || transaction == INVALID_HANDLE_VALUE)
+            {
+                return ERROR_INVALID_HANDLE;
+            }
+            return openPath(key, subKey, access, true, result, disposition, transaction);
+        });
+}
+
+LSTATUS RegOpenKeyTransactedW(HKEY key, LPCWSTR subKey, DWORD /*options*/, REGSAM access,
+                              PHKEY result, HANDLE transaction, PVOID extendedParameter)
+{
+    return registryCall::guarded(
+        [&]() -> DWORD
+        {
+            if (result == nullptr || extendedParameter != nullptr)
+            {
+                return ERROR_INVALID_PARAMETER;
+            }
+            *result = nullptr;
+            if (transaction == nullptr || transaction == INVALID_HANDLE_VALUE)
+            {
+                return ERROR_INVALID_HANDLE;
+            }
+            return openPath(key, subKey, access, false, result, nullptr, transaction);
+        });
+}
+
 LSTATUS RegCloseKey(HKEY key)
 {
     return registryCall::guarded([&]() -> DWORD { return registryCall().table().close(key); });
@@ -204,8 +271,16 @@ LSTATUS RegFlushKey(HKEY key)
         [&]() -> DWORD
         {
             registryCall call;
-            const DWORD status = call.open(key, 0);
-            return status != ERROR_SUCCESS ? status : call.hive().flush();
+            DWORD status = call.open(key, 0);
+            if (status != ERROR_SUCCESS)
+            {
+                return status;
+            }
+            const keyId id = call.key().key.id;
+            status = call.hive().read(call.key().key,
+                                      [id](registryDatabase& db) { return db.keyExists(id); });
+            // A damaged or unreadable hive has nothing to flush; only a deleted key is an answer.
+            return status == ERROR_KEY_DELETED ? status : call.hive().flush();
         });
 }
 
@@ -224,18 +299,18 @@ LSTATUS RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameChars, LPD
             std::u16string found;
             std::int64_t written = 0;
             const keyId id = call.key().key.id;
+            enumerationCursor* const cursor =
+                call.key().cursors ? &call.key().cursors->subKeys : nullptr;
             if (status == ERROR_SUCCESS)
             {
-                status = call.hive().read(call.key().key,
-                                          [&](registryDatabase& db)
-                                          {
-                                              const DWORD r =
-                                                  db.subKeyAt(id, index, found, written);
-                                              const DWORD gone = r == ERROR_NO_MORE_ITEMS
-                                                                     ? db.keyExists(id)
-                                                                     : ERROR_SUCCESS;
-                                              return gone != ERROR_SUCCESS ? gone : r;
-                                          });
+                status = call.read(
+                    [&](registryDatabase& db)
+                    {
+                        const DWORD r = db.subKeyAt(id, index, found, written, cursor);
+                        const DWORD gone =
+                            r == ERROR_NO_MORE_ITEMS ? db.keyExists(id) : ERROR_SUCCESS;
+                        return gone != ERROR_SUCCESS ? gone : r;
+                    });
             }
             if (status != ERROR_SUCCESS)
             {
@@ -300,13 +375,12 @@ LSTATUS RegDeleteKeyW(HKEY key, LPCWSTR subKey)
                 return r;
             };
             // Look first, so that deleting what is not there never makes a hive file.
-            status = call.hive().read(call.key().key, remove);
+            status = call.read(remove);
             if (status != ERROR_SUCCESS)
             {
                 return status;
             }
-            return call.hive().write(
-                call.key().key,
+            return call.write(
                 [&](registryDatabase& db) -> DWORD
                 {
                     DWORD r = remove(db);

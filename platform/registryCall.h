@@ -5,6 +5,8 @@
 // (invalid handle first, then access).
 
 #include "platform/registryHandleTable.h"
+#include "platform/registryTransaction.h"
+#include "platform/registryWriterGate.h"
 
 #include <exception>
 #include <new>
@@ -15,12 +17,23 @@ namespace registryStore
 class registryCall
 {
 public:
-    registryCall() : m_table(registryHandleTable::instance()), m_lock(m_table.lock()) {}
+    registryCall() : m_table(registryHandleTable::instance()), m_lock(m_table.lock())
+    {
+        registryWriterGate::instance().enter(m_lock);
+    }
+    ~registryCall() { registryWriterGate::instance().leave(); }
+    registryCall(const registryCall&) = delete;
+    registryCall& operator=(const registryCall&) = delete;
 
-    // ERROR_INVALID_HANDLE, or ERROR_ACCESS_DENIED when the handle lacks any right in `needed`.
+    // ERROR_INVALID_HANDLE, ERROR_TRANSACTION_NOT_ACTIVE for a key of a transaction that ended,
+    // or ERROR_ACCESS_DENIED when the handle lacks any right in `needed`.
     DWORD open(HKEY handle, REGSAM needed)
     {
-        const DWORD result = m_table.resolve(handle, m_key);
+        DWORD result = m_table.resolve(handle, m_key);
+        if (result == ERROR_SUCCESS && m_key.transaction != nullptr)
+        {
+            result = m_key.transaction->usable();
+        }
         if (result != ERROR_SUCCESS)
         {
             return result;
@@ -30,9 +43,21 @@ public:
 
     const openKey& key() const { return m_key; }
     registryHive& hive() const { return *m_key.hive; }
+
+    // Runs `operation(registryDatabase&) -> DWORD` on the open key's hive, inside the key's
+    // transaction when it has one.
+    template <class F> DWORD read(F&& operation)
+    {
+        return m_key.hive->read(m_key.transaction.get(), m_key.key, operation);
+    }
+    template <class F> DWORD write(F&& operation)
+    {
+        return m_key.hive->write(m_key.transaction.get(), m_key.key, operation);
+    }
     registryHandleTable& table() const { return m_table; }
 
-    // Failures are results, never exceptions: memory running out answers ERROR_OUTOFMEMORY.
+    // Failures are results, never exceptions: memory running out answers
+    // ERROR_NOT_ENOUGH_MEMORY, the code SQLite's own out-of-memory maps to.
     template <class F> static LSTATUS guarded(F&& body) noexcept
     {
         try
@@ -41,7 +66,7 @@ public:
         }
         catch (const std::bad_alloc&)
         {
-            return static_cast<LSTATUS>(ERROR_OUTOFMEMORY);
+            return static_cast<LSTATUS>(ERROR_NOT_ENOUGH_MEMORY);
         }
         catch (const std::exception&)
         {

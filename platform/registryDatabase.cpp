@@ -1,5 +1,9 @@
 #include "platform/registryDatabase.h"
 
+#include "platform/registryFoldMigration.h"
+#include "platform/registryRows.h"
+
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <sqlite3.h>
@@ -7,11 +11,17 @@
 
 namespace registryStore
 {
+using rows::bytesOf;
+using rows::copyData;
+using rows::notFoundOr;
+
 namespace
 {
 
-constexpr std::int64_t formatVersion = 1;
-constexpr int busyTimeoutMs = 5000;
+constexpr std::int64_t formatVersion = 2; // 1: names folded by an earlier, smaller table
+// The journal left behind between writes: a kept journal (the default profile's) would
+// otherwise stay at its largest size, and a long-lived connection's would too.
+constexpr const char* journalLimit = "PRAGMA journal_size_limit = 65536";
 
 constexpr const char* schema = R"sql(
 CREATE TABLE hiveKey(
@@ -33,7 +43,7 @@ CREATE TABLE hiveValue(
 CREATE UNIQUE INDEX hiveValueByName ON hiveValue(keyId, folded);
 CREATE INDEX hiveValueByOrder ON hiveValue(keyId, id);
 PRAGMA application_id = 1381648470;
-PRAGMA user_version = 1;
+PRAGMA user_version = 2;
 )sql";
 
 // Indexed by registryDatabase::statementId.
@@ -41,9 +51,13 @@ constexpr const char* statementText[] = {
     "SELECT id FROM hiveKey WHERE parent = ?1 AND folded = ?2",
     "SELECT 1 FROM hiveKey WHERE id = ?1",
     "SELECT 1 FROM hiveKey WHERE parent = ?1 LIMIT 1",
-    "SELECT name, written FROM hiveKey WHERE parent = ?1 ORDER BY folded LIMIT 1 OFFSET ?2",
+    ("SELECT name, written, folded FROM hiveKey WHERE parent = ?1 ORDER BY folded "
+     "LIMIT 1 OFFSET ?2"),
+    ("SELECT name, written, folded FROM hiveKey WHERE parent = ?1 AND folded >= ?2 "
+     "ORDER BY folded LIMIT 1"),
     "SELECT type, data FROM hiveValue WHERE keyId = ?1 AND folded = ?2",
-    "SELECT name, type, data FROM hiveValue WHERE keyId = ?1 ORDER BY id LIMIT 1 OFFSET ?2",
+    "SELECT name, type, data, id FROM hiveValue WHERE keyId = ?1 ORDER BY id LIMIT 1 OFFSET ?2",
+    "SELECT name, type, data, id FROM hiveValue WHERE keyId = ?1 AND id >= ?2 ORDER BY id LIMIT 1",
     "BEGIN IMMEDIATE",
     "COMMIT",
     "ROLLBACK",
@@ -63,25 +77,6 @@ std::int64_t fileTimeNow()
     const auto now = std::chrono::system_clock::now().time_since_epoch();
     return ticksFrom1601To1970 +
            std::chrono::duration_cast<std::chrono::nanoseconds>(now).count() / 100;
-}
-
-std::span<const std::byte> bytesOf(const std::string& text)
-{
-    return std::as_bytes(std::span<const char>(text.data(), text.size()));
-}
-
-DWORD notFoundOr(int rc, DWORD notFound)
-{
-    return rc == SQLITE_DONE ? notFound : registryDatabase::errorFrom(rc);
-}
-
-void copyData(std::span<const std::byte> from, storedValue& value)
-{
-    value.data.resize(from.size());
-    if (!from.empty())
-    {
-        std::memcpy(value.data.data(), from.data(), from.size());
-    }
 }
 
 } // namespace
@@ -192,10 +187,11 @@ DWORD registryDatabase::validate()
     }
     // The file is made whole before it gets its name, so anything else here (an empty file
     // included) is damage, not a hive still being written.
-    if (id != applicationId || version < formatVersion)
+    if (id != applicationId || version < registryFoldMigration::firstFormat)
     {
         return ERROR_BADDB;
     }
+    m_legacyFolds = version < formatVersion;
     if (version > formatVersion)
     {
         return ERROR_CANTREAD; // a later program's hive: neither read nor replaced
@@ -279,11 +275,19 @@ DWORD registryDatabase::open(const std::string& path, const hiveLayout& layout,
         {
             rc = db->execute("PRAGMA journal_mode = WAL");
         }
+        if (rc == SQLITE_OK)
+        {
+            rc = db->execute(journalLimit);
+        }
         result = errorFrom(rc);
     }
     if (result == ERROR_SUCCESS)
     {
         result = db->prepareStatements();
+    }
+    if (result == ERROR_SUCCESS && db->m_legacyFolds && !db->readOnly())
+    {
+        result = db->refoldNames();
     }
     if (result == ERROR_SUCCESS)
     {
@@ -291,6 +295,52 @@ DWORD registryDatabase::open(const std::string& path, const hiveLayout& layout,
         out = std::move(db);
     }
     return result;
+}
+
+DWORD registryDatabase::refoldNames()
+{
+    int rc = execute("BEGIN IMMEDIATE");
+    std::int64_t version = 0;
+    if (rc == SQLITE_OK)
+    {
+        rc = queryInteger("PRAGMA user_version", version); // another process may have done it
+    }
+    if (rc == SQLITE_OK && version < formatVersion)
+    {
+        rc = registryFoldMigration::migrate(m_db.get());
+    }
+    if (rc == SQLITE_OK)
+    {
+        rc = execute("COMMIT");
+    }
+    if (rc != SQLITE_OK)
+    {
+        rollback();
+        return errorFrom(rc);
+    }
+    m_legacyFolds = false;
+    return ERROR_SUCCESS;
+}
+
+DWORD registryDatabase::findByName(statementId id, std::int64_t owner, const registryName& name,
+                                   const std::function<void(sqliteStatement::run&)>& found)
+{
+    // The old form first, so that such a hive answers exactly as it did for the earlier program.
+    const std::string legacy =
+        m_legacyFolds ? registryFoldMigration::legacyFolded(registryName::decode(name.text()))
+                      : std::string();
+    int rc = SQLITE_DONE;
+    for (int attempt = m_legacyFolds ? 0 : 1; rc == SQLITE_DONE && attempt < 2; ++attempt)
+    {
+        sqliteStatement::run row(statement(id));
+        rc = row.bind(1, owner).bindBlob(2, bytesOf(attempt == 0 ? legacy : name.folded())).step();
+        if (rc == SQLITE_ROW)
+        {
+            found(row);
+            return ERROR_SUCCESS;
+        }
+    }
+    return notFoundOr(rc, ERROR_FILE_NOT_FOUND);
 }
 
 DWORD registryDatabase::openEmpty(const hiveLayout& layout, std::unique_ptr<registryDatabase>& out)
@@ -332,6 +382,16 @@ DWORD registryDatabase::initialise(const std::string& path, const hiveLayout& la
     return result != ERROR_SUCCESS ? result : errorFrom(rc);
 }
 
+DWORD registryDatabase::makeCommitsDurable()
+{
+    return errorFrom(execute("PRAGMA synchronous = FULL"));
+}
+
+bool registryDatabase::inTransaction() const
+{
+    return sqlite3_get_autocommit(m_db.get()) == 0;
+}
+
 bool registryDatabase::readOnly() const
 {
     return sqlite3_db_readonly(m_db.get(), "main") != 0;
@@ -339,14 +399,8 @@ bool registryDatabase::readOnly() const
 
 DWORD registryDatabase::findKey(keyId parent, const registryName& name, keyId& id)
 {
-    sqliteStatement::run row(statement(findKeyStatement));
-    const int rc = row.bind(1, parent).bindBlob(2, bytesOf(name.folded())).step();
-    if (rc != SQLITE_ROW)
-    {
-        return notFoundOr(rc, ERROR_FILE_NOT_FOUND);
-    }
-    id = row.integer(0);
-    return ERROR_SUCCESS;
+    return findByName(findKeyStatement, parent, name,
+                      [&id](sqliteStatement::run& row) { id = row.integer(0); });
 }
 
 DWORD registryDatabase::keyExists(keyId id)
@@ -364,51 +418,26 @@ DWORD registryDatabase::hasSubKeys(keyId id, bool& any)
     return any ? ERROR_SUCCESS : errorFrom(rc);
 }
 
-DWORD registryDatabase::subKeyAt(keyId parent, DWORD index, std::u16string& name,
-                                 std::int64_t& written)
-{
-    sqliteStatement::run row(statement(subKeyAtStatement));
-    const int rc = row.bind(1, parent).bind(2, index).step();
-    if (rc != SQLITE_ROW)
-    {
-        return notFoundOr(rc, ERROR_NO_MORE_ITEMS);
-    }
-    name = registryName::decode(row.text(0));
-    written = row.integer(1);
-    return ERROR_SUCCESS;
-}
-
 DWORD registryDatabase::findValue(keyId key, const registryName& name, storedValue& value)
 {
-    sqliteStatement::run row(statement(findValueStatement));
-    const int rc = row.bind(1, key).bindBlob(2, bytesOf(name.folded())).step();
-    if (rc != SQLITE_ROW)
-    {
-        return notFoundOr(rc, ERROR_FILE_NOT_FOUND);
-    }
-    value.type = static_cast<DWORD>(row.integer(0));
-    copyData(row.blob(1), value);
-    return ERROR_SUCCESS;
-}
-
-DWORD registryDatabase::valueAt(keyId key, DWORD index, std::u16string& name, storedValue& value)
-{
-    sqliteStatement::run row(statement(valueAtStatement));
-    const int rc = row.bind(1, key).bind(2, index).step();
-    if (rc != SQLITE_ROW)
-    {
-        return notFoundOr(rc, ERROR_NO_MORE_ITEMS);
-    }
-    name = registryName::decode(row.text(0));
-    value.type = static_cast<DWORD>(row.integer(1));
-    copyData(row.blob(2), value);
-    return ERROR_SUCCESS;
+    return findByName(findValueStatement, key, name,
+                      [&value](sqliteStatement::run& row)
+                      {
+                          value.type = static_cast<DWORD>(row.integer(0));
+                          copyData(row.blob(1), value);
+                      });
 }
 
 DWORD registryDatabase::beginWrite()
 {
+    m_touched.clear();
     sqliteStatement::run row(statement(beginStatement));
     return errorFrom(row.step());
+}
+
+DWORD registryDatabase::beginRead()
+{
+    return errorFrom(execute("BEGIN"));
 }
 
 DWORD registryDatabase::commit()
@@ -428,13 +457,23 @@ void registryDatabase::rollback()
 
 DWORD registryDatabase::touchKey(keyId id)
 {
+    // Within one transaction a key is stamped once: its later changes commit at the same moment.
+    if (std::find(m_touched.begin(), m_touched.end(), id) != m_touched.end() && inTransaction())
+    {
+        return ERROR_SUCCESS;
+    }
     sqliteStatement::run row(statement(touchKeyStatement));
     const int rc = row.bind(1, id).bind(2, fileTimeNow()).step();
     if (rc != SQLITE_DONE)
     {
         return errorFrom(rc);
     }
-    return sqlite3_changes(m_db.get()) == 0 ? ERROR_KEY_DELETED : ERROR_SUCCESS;
+    if (sqlite3_changes(m_db.get()) == 0)
+    {
+        return ERROR_KEY_DELETED;
+    }
+    m_touched.push_back(id);
+    return ERROR_SUCCESS;
 }
 
 DWORD registryDatabase::createKey(keyId parent, const registryName& name, keyId& id)
@@ -472,6 +511,7 @@ DWORD registryDatabase::deleteValue(keyId key, const registryName& name)
 
 DWORD registryDatabase::deleteKey(keyId id)
 {
+    m_touched.erase(std::remove(m_touched.begin(), m_touched.end(), id), m_touched.end());
     {
         sqliteStatement::run values(statement(deleteKeyValuesStatement));
         const int rc = values.bind(1, id).step();
@@ -496,8 +536,17 @@ void registryDatabase::keepFilesOnClose(bool keep)
 
 DWORD registryDatabase::checkpoint()
 {
-    return errorFrom(
-        sqlite3_wal_checkpoint_v2(m_db.get(), "main", SQLITE_CHECKPOINT_FULL, nullptr, nullptr));
+    const int rc =
+        sqlite3_wal_checkpoint_v2(m_db.get(), "main", SQLITE_CHECKPOINT_FULL, nullptr, nullptr);
+    if (rc == SQLITE_OK)
+    {
+        // Everything is in the database file now; emptying the journal is best effort and
+        // never waits for another process's reader.
+        sqlite3_busy_timeout(m_db.get(), 0);
+        sqlite3_wal_checkpoint_v2(m_db.get(), "main", SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+        sqlite3_busy_timeout(m_db.get(), busyTimeoutMs);
+    }
+    return errorFrom(rc);
 }
 
 } // namespace registryStore

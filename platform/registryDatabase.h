@@ -10,18 +10,21 @@
 //   hiveValue(id INTEGER PRIMARY KEY (creation order), keyId INTEGER, name TEXT, folded BLOB,
 //             type INTEGER, data BLOB (never NULL))
 //     UNIQUE INDEX hiveValueByName(keyId, folded); INDEX hiveValueByOrder(keyId, id)
-//   application_id 0x525A4856, user_version 1.
+//   application_id 0x525A4856, user_version 2 (1: an earlier fold table; see
+//   registryFoldMigration.h for how such a hive is brought up to date or read as it is).
 //
 // Key ids are never reused (AUTOINCREMENT), so an id held by a handle never names another key.
 // Every result is a Windows error code. Not thread-safe: the owner serialises all calls.
 // A connection inherited across fork is never closed by the child (it leaks instead), so the
 // parent's locks and journal stay intact.
 
+#include "platform/registryEnumCursor.h"
 #include "platform/registryHiveLocation.h"
 #include "platform/registryName.h"
 #include "platform/sqliteStatement.h"
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -64,26 +67,42 @@ public:
     DWORD findKey(keyId parent, const registryName& name, keyId& id);
     DWORD keyExists(keyId id); // ERROR_SUCCESS or ERROR_KEY_DELETED
     DWORD hasSubKeys(keyId id, bool& any);
-    DWORD subKeyAt(keyId parent, DWORD index, std::u16string& name, std::int64_t& written);
+    // The sub-key (in folded-name order) or value (in creation order) at `index`. With a
+    // cursor, a call for the index the cursor holds or the next one continues from there when
+    // the hive has not changed since; the cursor then holds the new position.
+    DWORD subKeyAt(keyId parent, DWORD index, std::u16string& name, std::int64_t& written,
+                   enumerationCursor* cursor = nullptr);
     DWORD findValue(keyId key, const registryName& name, storedValue& value);
-    DWORD valueAt(keyId key, DWORD index, std::u16string& name, storedValue& value);
+    DWORD valueAt(keyId key, DWORD index, std::u16string& name, storedValue& value,
+                  enumerationCursor* cursor = nullptr);
+    // Statement steps the enumerations have run on this connection (a measure of their cost).
+    std::int64_t enumerationSteps() const;
 
     // Writes, only between beginWrite (BEGIN IMMEDIATE) and commit or rollback.
     DWORD beginWrite();
+    DWORD beginRead(); // BEGIN: reads see one snapshot until commit or rollback
     DWORD commit();
     void rollback();
-    DWORD touchKey(keyId id); // marks the key written; ERROR_KEY_DELETED when it is gone
+    // Marks the key written (once per transaction); ERROR_KEY_DELETED when it is gone.
+    DWORD touchKey(keyId id);
     DWORD createKey(keyId parent, const registryName& name, keyId& id);
     DWORD setValue(keyId key, const registryName& name, DWORD type, std::span<const BYTE> data);
     DWORD deleteValue(keyId key, const registryName& name);
     DWORD deleteKey(keyId id); // with its values; the caller has checked for sub-keys
 
-    // Copies the journal into the database file and syncs it.
+    // Every later commit on this connection is synced to disk before it returns.
+    DWORD makeCommitsDurable();
+    // Whether a transaction is open (SQLite ends one by itself after some failures).
+    bool inTransaction() const;
+
+    // Copies the journal into the database file and syncs it, then empties the journal when
+    // no other reader is in it (the journal_size_limit bounds it in between).
     DWORD checkpoint();
     // Closing then leaves the files as they are: the journal is neither copied into the
     // database file nor removed (for a damaged hive).
     void keepFilesOnClose(bool keep);
 
+    static constexpr int busyTimeoutMs = 5000;
     static constexpr std::uint32_t applicationId = 0x525A4856; // "RZHV"
 
     static DWORD errorFrom(int sqliteCode);
@@ -95,8 +114,10 @@ private:
         keyExistsStatement,
         firstSubKeyStatement,
         subKeyAtStatement,
+        seekSubKeyStatement,
         findValueStatement,
         valueAtStatement,
+        seekValueStatement,
         beginStatement,
         commitStatement,
         rollbackStatement,
@@ -120,11 +141,23 @@ private:
     DWORD validate();
     DWORD createSchema(const hiveLayout& layout);
     DWORD prepareStatements();
+    DWORD refoldNames();
+    // Runs a lookup by folded name; a hive of the first format that could not be refolded
+    // is tried with the name's old folded form too.
+    DWORD findByName(statementId id, std::int64_t owner, const registryName& name,
+                     const std::function<void(sqliteStatement::run&)>& found);
     sqliteStatement& statement(statementId id) { return m_statements[id]; }
+    bool continues(const enumerationCursor* cursor, keyId key, DWORD index) const;
+    bool unchangedSince(const enumerationCursor& cursor) const;
+    void remember(enumerationCursor& cursor, keyId key, DWORD index) const;
 
     std::unique_ptr<sqlite3, connectionCloser> m_db;
     std::array<sqliteStatement, statementCount> m_statements;
     const pid_t m_owner;
+    std::vector<keyId> m_touched; // keys stamped in the open transaction
+    bool m_legacyFolds = false;
+    // Cursors hold a weak reference to it: a position is trusted only on this connection.
+    const std::shared_ptr<const void> m_identity = std::make_shared<char>(0);
 };
 
 } // namespace registryStore

@@ -89,7 +89,7 @@ DWORD registryHandleTable::resolve(HKEY handle, openKey& key)
         }
         registryHive* hive = rootHive(handle, *layout);
         key = openKey{hive, keyReference{registryHiveLocation::rootKey, hive->generation()},
-                      KEY_ALL_ACCESS};
+                      KEY_ALL_ACCESS, nullptr, nullptr};
         return ERROR_SUCCESS;
     }
     const auto found = m_handles.find(reinterpret_cast<std::uintptr_t>(handle));
@@ -105,7 +105,9 @@ HKEY registryHandleTable::add(const openKey& key)
 {
     const std::uintptr_t value = m_nextHandle;
     m_nextHandle += 4;
-    m_handles.emplace(value, key);
+    openKey entry = key;
+    entry.cursors = std::make_shared<handleCursors>();
+    m_handles.emplace(value, std::move(entry));
     key.hive->handleOpened();
     return reinterpret_cast<HKEY>(value);
 }

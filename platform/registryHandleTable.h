@@ -13,10 +13,12 @@
 // not carried over (the parent's connections are left untouched, never closed by the child).
 // A child should not open a hive that its parent had open at the time of the fork.
 
+#include "platform/registryEnumCursor.h"
 #include "platform/registryHive.h"
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <unordered_map>
@@ -24,11 +26,16 @@
 namespace registryStore
 {
 
+class registryTransaction;
+
 struct openKey
 {
     registryHive* hive = nullptr;
     keyReference key;
     REGSAM access = 0;
+    std::shared_ptr<registryTransaction> transaction; // null: changes are committed at once
+    // Shared by every copy of the handle's entry; null for the predefined roots.
+    std::shared_ptr<handleCursors> cursors;
 };
 
 class registryHandleTable

@@ -12,6 +12,15 @@
 // the file at the path is no longer the one the connection has open (moved aside or removed
 // by another process), the write reopens the path and runs there instead.
 //
+// Transactions. At most one transaction of this process at a time uses the hive's transaction
+// connection (kept for the next one): from its first read it reads one snapshot, and from its
+// first write it holds the hive's write lock until it ends; reads through it see its changes,
+// every other handle reads the committed state. A transaction that finds the connection taken
+// reads the committed state call by call. Any
+// other write of this process, transacted or not, waits for it to end (up to the busy
+// timeout, then ERROR_BUSY) with the registry's lock released; writers in other processes wait
+// on SQLite's lock. A commit is synced to disk before it returns.
+//
 // Key references carry the hive's generation: when the connection moves to another file, keys
 // other than the standard ones (whose ids are fixed) answer ERROR_KEY_DELETED.
 //
@@ -25,6 +34,8 @@
 
 namespace registryStore
 {
+
+class registryTransaction;
 
 struct keyReference
 {
@@ -57,6 +68,26 @@ public:
         return runWrite(key, &call<F>, context(operation));
     }
 
+    // The same inside `transaction` (null: none, as above). A write that fails leaves the
+    // transaction going; one that makes SQLite give the transaction up ends it (the commit then
+    // answers ERROR_TRANSACTION_NOT_ACTIVE).
+    template <class F>
+    DWORD read(registryTransaction* transaction, const keyReference& key, F&& operation)
+    {
+        return transaction == nullptr ? read(key, operation)
+                                      : runReadIn(*transaction, key, &call<F>, context(operation));
+    }
+    template <class F>
+    DWORD write(registryTransaction* transaction, const keyReference& key, F&& operation)
+    {
+        return transaction == nullptr ? write(key, operation)
+                                      : runWriteIn(*transaction, key, &call<F>, context(operation));
+    }
+    // Ends the transaction's hold on the hive, committing its changes or discarding them.
+    // ERROR_TRANSACTION_NOT_ACTIVE when it holds nothing any more although it wrote.
+    // `wrote`: whether the hive ever gave it the write lock.
+    DWORD endTransaction(registryTransaction& transaction, bool commit, bool wrote);
+
     // Whether a write could succeed (the file, or the folder it will be made in, is writable).
     bool writable();
 
@@ -88,6 +119,15 @@ private:
 
     DWORD runRead(const keyReference& key, callback operation, void* context);
     DWORD runWrite(const keyReference& key, callback operation, void* context);
+    DWORD runReadIn(registryTransaction& transaction, const keyReference& key, callback operation,
+                    void* context);
+    DWORD runWriteIn(registryTransaction& transaction, const keyReference& key, callback operation,
+                     void* context);
+    DWORD beginTransaction(const keyReference& key);
+    bool beginSnapshot(registryTransaction& transaction);
+    DWORD openTransacted();
+    DWORD waitForWriter(const registryTransaction* transaction);
+    void dropWriter();
     DWORD attemptWrite(const keyReference& key, callback operation, void* context, bool& retry);
     bool stale(const keyReference& key) const;
     void refresh();
@@ -103,6 +143,10 @@ private:
     registryHiveFile::status m_file;
     std::unique_ptr<registryDatabase> m_database;
     std::unique_ptr<registryDatabase> m_empty;
+    std::unique_ptr<registryDatabase> m_transacted; // the transactions' connection
+    unsigned m_transactedGeneration = 0;
+    registryTransaction* m_writer = nullptr; // the transaction holding the write lock
+    registryTransaction* m_reader = nullptr; // the transaction reading a snapshot
     unsigned m_generation = 0;
     unsigned m_handles = 0;
     bool m_unflushed = false;

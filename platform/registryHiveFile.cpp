@@ -246,7 +246,8 @@ registryHiveFile::status registryHiveFile::inspect(const std::string& path)
     return result;
 }
 
-DWORD registryHiveFile::create(const std::string& path, const hiveLayout& layout)
+DWORD registryHiveFile::create(const std::string& path, const hiveLayout& layout,
+                               linkFunction linkFile)
 {
     const std::string folder = folderOf(path);
     std::error_code ec;
@@ -287,9 +288,14 @@ DWORD registryHiveFile::create(const std::string& path, const hiveLayout& layout
     if (result == ERROR_SUCCESS)
     {
         syncPath(temporary, O_RDONLY);
-        result = link(temporary.c_str(), path.c_str()) == 0 || errno == EEXIST
-                     ? ERROR_SUCCESS
-                     : errorFromErrno(errno);
+        int error = linkFile(temporary.c_str(), path.c_str()) == 0 ? 0 : errno;
+        if (error != 0 && error != EEXIST)
+        {
+            // No hard links here: the whole file is renamed into place instead, which
+            // shows no partial hive either and never replaces one made meanwhile.
+            error = renameKeeping(temporary, path);
+        }
+        result = error == 0 || error == EEXIST ? ERROR_SUCCESS : errorFromErrno(error);
     }
     removeTemporary(temporary);
     lock.sync();

@@ -9,6 +9,7 @@
 
 #include <string>
 #include <sys/types.h>
+#include <unistd.h>
 
 namespace registryStore
 {
@@ -42,10 +43,16 @@ public:
     // Which file is at `path` (missing or not, and its identity), without reading it.
     static status identify(const std::string& path);
 
+    // link(2)'s signature: how a finished temporary hive is given its name.
+    using linkFunction = int (*)(const char* from, const char* to);
+
     // Makes the folders and a complete hive file at `path`, which becomes visible only once
     // whole. A file already there is kept. Leftover journal files without their hive are
-    // moved aside first, so a new hive never replays an old journal.
-    static DWORD create(const std::string& path, const hiveLayout& layout);
+    // moved aside first, so a new hive never replays an old journal. The finished file is
+    // linked into place; where the file system has no hard links (vfat, exFAT, some network
+    // and container file systems) it is renamed into place without replacing anything.
+    static DWORD create(const std::string& path, const hiveLayout& layout,
+                        linkFunction linkFile = ::link);
 
     // Moves the file at `path` and its journal files to "<path>.damaged-YYYYMMDD-HHMMSS[-n]"
     // (journals keep their "-wal"/"-shm" suffix) and says so on standard error. Does nothing

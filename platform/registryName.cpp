@@ -26,7 +26,16 @@ std::u16string registryName::decode(std::string_view text)
 DWORD registryName::splitPath(const WCHAR* path, std::vector<registryName>& names)
 {
     names.clear();
-    const std::u16string_view whole(path == nullptr ? u"" : path, wideText::length(path));
+    std::u16string_view whole(path == nullptr ? u"" : path, wideText::length(path));
+    if (whole.starts_with(u'\\'))
+    {
+        return ERROR_BAD_PATHNAME;
+    }
+    // Paths joined from pieces may end in more than one separator; Windows takes them all.
+    while (whole.ends_with(u'\\'))
+    {
+        whole.remove_suffix(1);
+    }
     std::size_t start = 0;
     while (start < whole.size())
     {

@@ -28,8 +28,8 @@ public:
     static std::u16string decode(std::string_view text);
 
     // Splits a sub-key path at "\" into its names. Null or empty gives no names (the key
-    // itself); one trailing "\" is allowed, as on Windows. A leading "\" or an empty name in
-    // the middle fails with ERROR_BAD_PATHNAME.
+    // itself); trailing "\" characters are ignored, as on Windows. A leading "\" or an empty
+    // name in the middle fails with ERROR_BAD_PATHNAME.
     static DWORD splitPath(const WCHAR* path, std::vector<registryName>& names);
 
 private:

@@ -1,7 +1,9 @@
 // Value functions of the registry: query, set, enumerate, delete, and the 8-bit forms.
-// Where POSIX forms differ from Windows: the 8-bit code page is UTF-8. RegSetValueExA on
-// Windows looks one byte past the caller's data for a forgotten terminator; here the data is
-// taken exactly as given.
+// Where POSIX forms differ from Windows: the 8-bit code page is UTF-8. Windows looks past the
+// caller's stated size for a forgotten terminator (RegSetValueExA, and a REG_SZ whose size
+// leaves the terminator out is stretched when a zero follows the data); here the data is taken
+// exactly as given and nothing past the caller's size is ever read. A value name longer than
+// 16,383 characters is refused with ERROR_INVALID_PARAMETER, as on Windows.
 
 #include "platform/registry.h"
 
@@ -115,24 +117,24 @@ DWORD missingOrDeleted(registryDatabase& db, keyId key, DWORD result, DWORD miss
 DWORD findValue(registryCall& call, const registryName& name, storedValue& value)
 {
     const keyId id = call.key().key.id;
-    return call.hive().read(call.key().key,
-                            [&](registryDatabase& db)
-                            {
-                                const DWORD r = db.findValue(id, name, value);
-                                return missingOrDeleted(db, id, r, ERROR_FILE_NOT_FOUND);
-                            });
+    return call.read(
+        [&](registryDatabase& db)
+        {
+            const DWORD r = db.findValue(id, name, value);
+            return missingOrDeleted(db, id, r, ERROR_FILE_NOT_FOUND);
+        });
 }
 
 // One transaction that stamps the call's open key with the write time and makes `change`.
 template <class CHANGE> DWORD changeValues(registryCall& call, const CHANGE& change)
 {
     const keyId id = call.key().key.id;
-    return call.hive().write(call.key().key,
-                             [&](registryDatabase& db)
-                             {
-                                 const DWORD r = db.touchKey(id);
-                                 return r != ERROR_SUCCESS ? r : change(db, id);
-                             });
+    return call.write(
+        [&](registryDatabase& db)
+        {
+            const DWORD r = db.touchKey(id);
+            return r != ERROR_SUCCESS ? r : change(db, id);
+        });
 }
 
 DWORD queryValue(HKEY key, std::u16string_view name, LPDWORD reserved, LPDWORD type, LPBYTE data,
@@ -153,6 +155,9 @@ DWORD queryValue(HKEY key, std::u16string_view name, LPDWORD reserved, LPDWORD t
     return status != ERROR_SUCCESS ? status : deliver(value, type, data, dataSize, narrow);
 }
 
+// The longest value name Windows stores, in UTF-16 code units.
+constexpr std::size_t maxValueNameChars = 16383;
+
 DWORD setValue(HKEY key, std::u16string_view name, DWORD type, std::span<const BYTE> data)
 {
     registryCall call;
@@ -160,6 +165,10 @@ DWORD setValue(HKEY key, std::u16string_view name, DWORD type, std::span<const B
     if (status != ERROR_SUCCESS)
     {
         return status;
+    }
+    if (name.size() > maxValueNameChars)
+    {
+        return ERROR_INVALID_PARAMETER;
     }
     const registryName valueName(name);
     return changeValues(call, [&](registryDatabase& db, keyId id)
@@ -236,14 +245,16 @@ LSTATUS RegEnumValueW(HKEY key, DWORD index, LPWSTR valueName, LPDWORD valueName
                 return status;
             }
             const keyId id = call.key().key.id;
+            enumerationCursor* const cursor =
+                call.key().cursors ? &call.key().cursors->values : nullptr;
             std::u16string name;
             storedValue value;
-            status = call.hive().read(call.key().key,
-                                      [&](registryDatabase& db)
-                                      {
-                                          const DWORD r = db.valueAt(id, index, name, value);
-                                          return missingOrDeleted(db, id, r, ERROR_NO_MORE_ITEMS);
-                                      });
+            status = call.read(
+                [&](registryDatabase& db)
+                {
+                    const DWORD r = db.valueAt(id, index, name, value, cursor);
+                    return missingOrDeleted(db, id, r, ERROR_NO_MORE_ITEMS);
+                });
             if (status != ERROR_SUCCESS)
             {
                 return status;

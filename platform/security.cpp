@@ -28,13 +28,3 @@ BOOL SetSecurityDescriptorDacl(PSECURITY_DESCRIPTOR descriptor, BOOL daclPresent
     d->daclDefaulted = daclDefaulted;
     return TRUE;
 }
-
-bool grantsEveryoneFullAccess(const SECURITY_ATTRIBUTES* attributes)
-{
-    if (attributes == nullptr || attributes->lpSecurityDescriptor == nullptr)
-    {
-        return false;
-    }
-    const auto* const d = static_cast<const SECURITY_DESCRIPTOR*>(attributes->lpSecurityDescriptor);
-    return d->daclPresent != FALSE && d->dacl == nullptr;
-}

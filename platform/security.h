@@ -2,8 +2,8 @@
 
 // Security descriptors with the Windows functions' names, to the extent files need them.
 // POSIX has no access lists: a descriptor here only records whether a discretionary access
-// list is present and null, which CreateFileW (platform/fileIo.h) reads as "any user may
-// read and write the new file". Building one has no other effect.
+// list is present and null. Building one has no other effect, and CreateFileW
+// (platform/fileIo.h) gives a new file 0666 less the umask whatever it says.
 
 #include "platform/winTypes.h"
 
@@ -30,7 +30,3 @@ BOOL InitializeSecurityDescriptor(PSECURITY_DESCRIPTOR descriptor, DWORD revisio
 // built here).
 BOOL SetSecurityDescriptorDacl(PSECURITY_DESCRIPTOR descriptor, BOOL daclPresent, PACL dacl,
                                BOOL daclDefaulted);
-
-// True when the attributes carry a descriptor with a present, null access list. Not a
-// Windows function: how CreateFileW reads a descriptor.
-bool grantsEveryoneFullAccess(const SECURITY_ATTRIBUTES* attributes);

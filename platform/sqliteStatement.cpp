@@ -18,6 +18,12 @@ int sqliteStatement::prepare(sqlite3* db, std::string_view sql)
                               SQLITE_PREPARE_PERSISTENT, &m_statement, nullptr);
 }
 
+int sqliteStatement::steps() const
+{
+    return m_statement == nullptr ? 0
+                                  : sqlite3_stmt_status(m_statement, SQLITE_STMTSTATUS_VM_STEP, 0);
+}
+
 sqliteStatement::run::~run()
 {
     sqlite3_reset(m_statement);

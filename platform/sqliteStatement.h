@@ -28,6 +28,8 @@ public:
     // Forgets the statement without finalizing it (for a connection inherited across fork,
     // which must not be touched).
     void abandon() { m_statement = nullptr; }
+    // Virtual-machine steps run since it was prepared: the work it did, whatever the clock.
+    int steps() const;
 
     class run
     {

@@ -1,5 +1,6 @@
 #include "platform/wholeFile.h"
 
+#include "platform/wholeFileTemporaries.h"
 #include "platform/wideText.h"
 
 #include <cerrno>
@@ -145,7 +146,7 @@ int createTemporary(const std::string& target, std::string& tempPath)
     std::random_device random;
     for (int attempt = 0; attempt < 32; ++attempt)
     {
-        tempPath = target + ".~" + std::to_string(::getpid()) + std::to_string(random());
+        tempPath = temporaryName(target, random());
         const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST)
         {
@@ -181,15 +182,16 @@ bool writeAll(int fd, const BYTE* data, std::size_t size)
     return true;
 }
 
-// Some file systems cannot flush a folder; the rename is then as durable as they allow.
-bool syncFolder(const std::string& folder)
+// Best effort: the new file is already in place. Some file systems cannot flush a folder,
+// and a folder the caller may write but not read (mode 0300) cannot be opened for it; the
+// rename is then as durable as the system makes it on its own.
+void syncFolder(const std::string& folder)
 {
-    fileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!dir.isOpen())
+    const fileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.isOpen())
     {
-        return false;
+        ::fsync(dir.get());
     }
-    return ::fsync(dir.get()) == 0 || errno == EINVAL || errno == ENOTSUP;
 }
 
 } // namespace
@@ -271,6 +273,7 @@ DWORD replaceFile(const WCHAR* path, const void* data, std::size_t size)
         return ERROR_ACCESS_DENIED;
     }
 
+    removeAbandonedTemporaries(target);
     std::string tempPath;
     fileDescriptor file(createTemporary(target, tempPath));
     if (!file.isOpen())
@@ -294,10 +297,7 @@ DWORD replaceFile(const WCHAR* path, const void* data, std::size_t size)
         return errorFromErrno(errno, target, ERROR_WRITE_FAULT);
     }
     temp.release();
-    if (!syncFolder(folderOf(target)))
-    {
-        return ERROR_WRITE_FAULT;
-    }
+    syncFolder(folderOf(target));
     return ERROR_SUCCESS;
 }
 

@@ -37,15 +37,18 @@ DWORD readWholeFile(const WCHAR* path, const bufferSource& source, std::size_t& 
 // Replaces the file at `path` by `size` bytes of `data`, so that at every moment, a crash or
 // a full disk included, the path names either the complete old file or the complete new one:
 // the bytes go to a new file beside it, which is flushed to disk and renamed over the old
-// one, and then the folder is flushed. A symbolic link is followed and its target replaced.
+// one, and then the folder is flushed where the system allows (best effort: once the rename
+// has put the new file in place the result is ERROR_SUCCESS, even in a folder that cannot be
+// opened for reading). A symbolic link is followed and its target replaced.
 // A replaced file keeps its permission bits; a new one gets 0666 less the umask.
 // Failures leave the old file untouched and remove the temporary file: ERROR_PATH_NOT_FOUND when
 // the folder is missing, ERROR_ACCESS_DENIED when it cannot be written, `path` is a folder, or the
 // old file is read-only (no write permission for its owner, as the read-only attribute on Windows;
 // refused for root too) or not writable by the caller, ERROR_DISK_FULL when space or the file-size
 // limit runs out, ERROR_WRITE_FAULT for other write, flush or rename failures. A process killed in
-// the middle may leave its temporary file ("<name>.~<digits>") beside the settings file, never a
-// damaged settings file.
+// the middle may leave its temporary file ("<name>.~<pid>-<n>") beside the settings file, never a
+// damaged settings file; the next replacement of that file removes the temporary files of
+// processes that no longer exist (platform/wholeFileTemporaries.h).
 DWORD replaceFile(const WCHAR* path, const void* data, std::size_t size);
 
 } // namespace wholeFile

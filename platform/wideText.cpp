@@ -1,5 +1,12 @@
 #include "platform/wideText.h"
 
+#include <cstdint>
+
+namespace
+{
+#include "platform/wideTextFoldTable.inc"
+} // namespace
+
 namespace wideText
 {
 
@@ -58,47 +65,7 @@ int compareN(const WCHAR* a, const WCHAR* b, std::size_t n)
 
 WCHAR foldChar(WCHAR c)
 {
-    if (c < 0x80)
-    {
-        return (c >= u'a' && c <= u'z') ? static_cast<WCHAR>(c - 0x20) : c;
-    }
-    // Latin-1: à..þ except ÷; ÿ folds to Ÿ (U+0178).
-    if (c >= 0xE0 && c <= 0xFE && c != 0xF7)
-    {
-        return static_cast<WCHAR>(c - 0x20);
-    }
-    if (c == 0xFF)
-    {
-        return 0x178;
-    }
-    // Latin Extended-A: pairs of upper/lower, upper at the even (or odd) code point.
-    if ((c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177))
-    {
-        return static_cast<WCHAR>(c & ~1u);
-    }
-    if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E))
-    {
-        return (c % 2 == 0) ? static_cast<WCHAR>(c - 1) : c;
-    }
-    // Greek.
-    if (c >= 0x3B1 && c <= 0x3CB && c != 0x3C2)
-    {
-        return static_cast<WCHAR>(c - 0x20);
-    }
-    if (c == 0x3C2)
-    {
-        return 0x3A3;
-    }
-    // Cyrillic.
-    if (c >= 0x430 && c <= 0x44F)
-    {
-        return static_cast<WCHAR>(c - 0x20);
-    }
-    if (c >= 0x450 && c <= 0x45F)
-    {
-        return static_cast<WCHAR>(c - 0x50);
-    }
-    return c;
+    return static_cast<WCHAR>(c + foldDelta[foldBlockOf[c >> 8]][c & 0xFF]);
 }
 
 int compareNoCase(const WCHAR* a, const WCHAR* b)
@@ -228,10 +195,12 @@ std::string toUtf8(const WCHAR* text)
     return text == nullptr ? std::string() : toUtf8(std::u16string_view(text, length(text)));
 }
 
-std::u16string fromUtf8(std::string_view text)
+std::u16string fromUtf8(std::string_view text, invalidUtf8 invalid)
 {
     std::u16string out;
     out.reserve(text.size());
+    const auto putInvalid = [&out, invalid](unsigned char byte)
+    { out += invalid == invalidUtf8::keepAsLatin1 ? static_cast<char16_t>(byte) : u'\xFFFD'; };
     std::size_t i = 0;
     while (i < text.size())
     {
@@ -257,7 +226,7 @@ std::u16string fromUtf8(std::string_view text)
         }
         else
         {
-            out += u'\xFFFD';
+            putInvalid(b0);
             ++i;
             continue;
         }
@@ -279,7 +248,7 @@ std::u16string fromUtf8(std::string_view text)
         }
         if (!ok || cp < min || cp > 0x10FFFF)
         {
-            out += u'\xFFFD';
+            putInvalid(b0);
             ++i;
             continue;
         }

@@ -2,7 +2,15 @@
 
 int CPersistStubStringArray::Add(const WCHAR* text)
 {
-    stubString* const copy = new (std::nothrow) stubString(text == nullptr ? u"" : text);
+    stubString* copy = nullptr;
+    try
+    {
+        copy = new (std::nothrow) stubString(text == nullptr ? u"" : text);
+    }
+    catch (const std::bad_alloc&)
+    {
+        return addOutOfMemory; // the text copy; the object has been released with it
+    }
     if (copy == nullptr)
     {
         return addOutOfMemory;

@@ -7,8 +7,8 @@
 // Elements may be null only when placed through the base class's SetAt; DeleteAll skips
 // them. A pointer stored through the base class's SetAt or Add becomes owned by the array; a
 // pointer it overwrites is not deleted.
-// Failure: Add returns 7 and adds nothing (the new string is released) when either the string
-// or the block cannot be allocated; 4 on success.
+// Failure: Add returns 7 and adds nothing (the new string is released) when the string, its
+// text (C++ heap) or the block cannot be allocated; 4 on success. Add never throws.
 // Not thread-safe: one thread at a time.
 
 #include "support/CVector.h"

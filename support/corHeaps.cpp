@@ -14,9 +14,12 @@ struct heapRegistry
     std::vector<HANDLE> heaps;
 };
 
+// Never destroyed, like the platform's heap registry: a static object made before the first
+// registration (a store, the log state) unregisters its heap at exit, after a function-local
+// registry would already be gone.
 heapRegistry& registry()
 {
-    static heapRegistry instance;
+    static heapRegistry& instance = *new heapRegistry;
     return instance;
 }
 } // namespace

@@ -13,11 +13,14 @@
 // bucket 0 upwards, each chain head to tail, so within a bucket the newest key comes first.
 // Removing the last key releases the bucket array and every block, as RemoveAll does.
 //
-// Failure: when the bucket array or an entry block cannot be allocated, SetAt returns FALSE
-// and operator[] returns a reference to a spare value of this map, freshly value-initialised
-// on each such call and not stored under any key; in both cases the map is unchanged (an
-// empty map holds no memory afterwards). Exceptions from KEY or VALUE constructors pass
-// through with the map unchanged.
+// Failure: SetAt and operator[] never throw std::bad_alloc. When the bucket array, an entry
+// block or a copy of the key or value (a string's text, on the C++ heap) cannot be allocated,
+// SetAt returns FALSE and operator[] returns a reference to a spare value of this map, freshly
+// value-initialised on each such call and not stored under any key; in both cases the map is
+// unchanged (an empty map holds no memory afterwards; a present key keeps its value, as
+// VALUE's assignment leaves it on failure: stubString and numbers keep it whole). Other
+// exceptions from KEY or VALUE constructors pass through with the map unchanged. Lookup and
+// GetNextAssoc copy into the caller's objects and may throw what that copy throws.
 // With no private heap (destroyed while the map lived), RemoveAll forgets the entries and
 // blocks without touching them.
 // Invalidation: a VALUE reference or a POSITION lives until the next insertion or removal.
@@ -76,13 +79,20 @@ public:
         return TRUE;
     }
 
-    // Inserts or replaces. FALSE only when a new entry could not be allocated.
+    // Inserts or replaces. FALSE only when memory ran out (see Failure above).
     BOOL SetAt(ARG_KEY key, ARG_VALUE value)
     {
         UINT bucket = 0;
         if (entry* const found = find(key, bucket))
         {
-            found->value = value;
+            try
+            {
+                found->value = value;
+            }
+            catch (const std::bad_alloc&)
+            {
+                return FALSE;
+            }
             return TRUE;
         }
         entry* const added = addEntry(
@@ -230,17 +240,28 @@ private:
                 throw;
             }
         }
+        catch (const std::bad_alloc&)
+        {
+            abandon(e); // a text copy ran out of memory, as a block can
+            return nullptr;
+        }
         catch (...)
         {
-            e->~entry();
-            m_pool.give(e);
-            releaseIfEmpty();
+            abandon(e);
             throw;
         }
         e->bucket = bucket;
         m_buckets.pushFront(bucket, e);
         ++m_count;
         return e;
+    }
+
+    // Returns an entry whose key and value were never made.
+    void abandon(entry* e)
+    {
+        e->~entry();
+        m_pool.give(e);
+        releaseIfEmpty();
     }
 
     void destroyEntry(entry* e)

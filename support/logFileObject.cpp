@@ -94,7 +94,8 @@ bool logFile::openIfClosed()
     {
         return false;
     }
-    // A null access list: any user may read and write the log.
+    // A null access list, as on Windows; here the new file still gets 0666 less the umask
+    // (platform/fileIo.h), so other users cannot rewrite it.
     SECURITY_DESCRIPTOR descriptor{};
     SECURITY_ATTRIBUTES attributes{sizeof(SECURITY_ATTRIBUTES), nullptr, FALSE};
     if (InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) != FALSE &&

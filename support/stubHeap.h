@@ -31,7 +31,8 @@ void tw_memset(void* block, int value, SIZE_T count);
 
 // Registry of heaps the program created itself (the log heap, the file store's buffers).
 // Bookkeeping only: registering never takes ownership; adding twice registers once; a null
-// heap is ignored. Thread-safe.
+// heap is ignored. Thread-safe. The registry is never destroyed, so static objects may add and
+// remove heaps during static destruction, in any order.
 namespace corHeaps
 {
 void addHeap(HANDLE heap);

@@ -3,11 +3,19 @@
 #include "platform/wideText.h"
 #include "support/stubHeap.h"
 
+#include <string_view>
+
 namespace
 {
+// The one 8-bit conversion of the class, for whole strings and single characters alike.
+std::u16string widen(std::string_view text)
+{
+    return wideText::fromUtf8(text, wideText::invalidUtf8::keepAsLatin1);
+}
+
 std::u16string widen(const char* text)
 {
-    return text == nullptr ? std::u16string() : wideText::fromUtf8(text);
+    return text == nullptr ? std::u16string() : widen(std::string_view(text));
 }
 
 std::u16string copyOf(const WCHAR* text)
@@ -45,7 +53,11 @@ stubString& stubString::operator+=(WCHAR c)
 
 stubString& stubString::operator+=(char c)
 {
-    return *this += static_cast<WCHAR>(static_cast<unsigned char>(c));
+    if (c != 0)
+    {
+        m_text += widen(std::string_view(&c, 1));
+    }
+    return *this;
 }
 
 stubString& stubString::operator+=(const WCHAR* text)

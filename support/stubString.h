@@ -5,9 +5,14 @@
 //
 // Ownership: owns its text. The pointer from `operator const WCHAR*` stays valid until the
 // string next changes or is destroyed.
-// 8-bit text is widened as UTF-8 (invalid bytes become U+FFFD); a single 8-bit character
-// appended with `+=` is taken as its byte value (0x00-0xFF). Appending a zero character
-// changes nothing, so the text never holds a terminator inside its length.
+// 8-bit text, whole strings and single characters appended with `+=` alike, goes through one
+// conversion: UTF-8, the system's 8-bit encoding, where each byte that does not begin a
+// well-formed sequence stands for the Latin-1 character of its value (U+0080 to U+00FF).
+// So "caf\xC3\xA9" reads "café", and "\xE9" and `+= '\xE9'` both give U+00E9: what the
+// writer of either meant, with no byte lost to U+FFFD. A single byte is never a sequence of
+// its own above 0x7F, so appending the bytes of a multi-byte character one by one gives one
+// Latin-1 character per byte. Appending a zero character changes nothing, so the text never
+// holds a terminator inside its length.
 // Objects created with `new stubString` come from the support library's private heap
 // (class-level operator new); when the heap refuses or there is none yet, that operator new
 // returns null (the non-throwing form) or throws std::bad_alloc (the ordinary form). The
@@ -25,7 +30,7 @@ class stubString
 public:
     stubString() = default;
     stubString(const WCHAR* text); // null gives the empty string
-    stubString(const char* text);  // widened from UTF-8; null gives the empty string
+    stubString(const char* text);  // widened as above; null gives the empty string
     stubString(const stubString& other) = default;
     stubString(stubString&& other) noexcept = default;
     ~stubString() = default;

@@ -93,6 +93,32 @@ TEST_F(settingsLocationTest, ReadWritePassCreatesTheChainAndHandsOutTheProductKe
     RegCloseKey(product);
 }
 
+// A read-write pass is one transaction: neither the new chain nor its values show before
+// CloseSettingsKey commits them, and then all show together.
+TEST_F(settingsLocationTest, AReadWritePassShowsNothingUntilItIsClosed)
+{
+    settingsLocation location;
+    ASSERT_TRUE(location.OpenDefaultUserSettingsKey(settingsLocation::readWriteAccess));
+    const DWORD values[] = {1, 2};
+    for (const DWORD& value : values)
+    {
+        const WCHAR name[] = {static_cast<WCHAR>(u'a' + value), 0};
+        ASSERT_EQ(RegSetValueExW(location.productKey(), name, 0, REG_DWORD,
+                                 reinterpret_cast<const BYTE*>(&value), 4),
+                  kSuccess);
+    }
+    const WCHAR* const path = u".DEFAULT\\Software\\Corvane\\Tarnwickx64";
+    EXPECT_FALSE(keyExists(HKEY_USERS, u".DEFAULT\\Software\\Corvane"));
+    location.CloseSettingsKey();
+    HKEY const product = openExisting(HKEY_USERS, path);
+    ASSERT_NE(product, nullptr);
+    for (const WCHAR* name : {u"b", u"c"})
+    {
+        EXPECT_EQ(RegQueryValueExW(product, name, nullptr, nullptr, nullptr, nullptr), kSuccess);
+    }
+    RegCloseKey(product);
+}
+
 TEST_F(settingsLocationTest, ReadPassOpensAnExistingKeyWithReadAccessOnly)
 {
     settingsLocation location;

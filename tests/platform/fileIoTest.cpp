@@ -150,20 +150,12 @@ TEST_F(fileIoTest, AppendOnlyHandleAlwaysWritesAtTheEnd)
     EXPECT_EQ(contentOf(path), "one two three");
 }
 
-TEST_F(fileIoTest, NullAccessListMakesTheFileWritableByEveryone)
+TEST_F(fileIoTest, NewFilesGetTheUmasksModeEvenWithANullAccessList)
 {
-    const mode_t previous = ::umask(022);
     SECURITY_DESCRIPTOR descriptor{};
     ASSERT_NE(InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION), FALSE);
     ASSERT_NE(SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE), FALSE);
     SECURITY_ATTRIBUTES everyone{sizeof(SECURITY_ATTRIBUTES), &descriptor, FALSE};
-
-    HANDLE const open1 = open(m_root / "everyone.txt", GENERIC_WRITE, CREATE_NEW, &everyone);
-    HANDLE const open2 = open(m_root / "default.txt", GENERIC_WRITE, CREATE_NEW);
-    ::umask(previous);
-    CloseHandle(open1);
-    CloseHandle(open2);
-
     const auto permissionsOf = [](const fs::path& path)
     {
         struct stat info
@@ -172,8 +164,20 @@ TEST_F(fileIoTest, NullAccessListMakesTheFileWritableByEveryone)
         ::stat(path.c_str(), &info);
         return info.st_mode & 0777;
     };
-    EXPECT_EQ(permissionsOf(m_root / "everyone.txt"), 0666u);
-    EXPECT_EQ(permissionsOf(m_root / "default.txt"), 0644u);
+
+    for (const mode_t mask : {022, 077, 002})
+    {
+        const std::string suffix = std::to_string(mask) + ".txt";
+        const mode_t previous = ::umask(mask);
+        HANDLE const open1 =
+            open(m_root / ("everyone" + suffix), GENERIC_WRITE, CREATE_NEW, &everyone);
+        HANDLE const open2 = open(m_root / ("default" + suffix), GENERIC_WRITE, CREATE_NEW);
+        ::umask(previous);
+        CloseHandle(open1);
+        CloseHandle(open2);
+        EXPECT_EQ(permissionsOf(m_root / ("everyone" + suffix)), 0666u & ~mask) << suffix;
+        EXPECT_EQ(permissionsOf(m_root / ("default" + suffix)), 0666u & ~mask) << suffix;
+    }
 }
 
 TEST_F(fileIoTest, AccessIsChecked)

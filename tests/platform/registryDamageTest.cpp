@@ -180,7 +180,7 @@ TEST(RegistryLaterFormatTest, IsLeftAloneAndRefused)
     ASSERT_EQ(runInChild([] { return setDword(HKEY_CURRENT_USER, u"x", 1) == 0 ? 0 : 1; }), 0);
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(hive.c_str(), &db), SQLITE_OK);
-    EXPECT_EQ(sqlite3_exec(db, "PRAGMA user_version = 2", nullptr, nullptr, nullptr), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, "PRAGMA user_version = 3", nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(db);
 
     DWORD value = 0;

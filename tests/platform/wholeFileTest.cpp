@@ -6,8 +6,13 @@
 #include "tests/testsupport/testSandbox.h"
 
 #include <filesystem>
+#include <functional>
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <string>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace
@@ -51,6 +56,47 @@ int regularFilesIn(const fs::path& folder)
         count += item.is_regular_file() ? 1 : 0;
     }
     return count;
+}
+
+// Runs `body` in a child process and returns its exit code. Permission bits do not bind root,
+// so a root test hands `owned` to the unprivileged user nobody and the child becomes nobody.
+int asOrdinaryOwner(const std::vector<fs::path>& owned, const std::function<int()>& body)
+{
+    constexpr uid_t nobody = 65534;
+    const bool root = ::geteuid() == 0;
+    if (root)
+    {
+        fs::permissions(testsupport::sandboxRoot(), fs::perms::others_exec, fs::perm_options::add);
+        for (const fs::path& path : owned)
+        {
+            EXPECT_EQ(::chown(path.c_str(), nobody, nobody), 0) << path;
+        }
+    }
+    const pid_t child = ::fork();
+    if (child == 0)
+    {
+        if (root &&
+            (::setgroups(0, nullptr) != 0 || ::setgid(nobody) != 0 || ::setuid(nobody) != 0))
+        {
+            ::_exit(255);
+        }
+        ::_exit(body());
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The id of a process that has just ended.
+std::string deadProcessId()
+{
+    const pid_t child = ::fork();
+    if (child == 0)
+    {
+        ::_exit(0);
+    }
+    ::waitpid(child, nullptr, 0);
+    return std::to_string(child);
 }
 
 } // namespace
@@ -151,4 +197,59 @@ TEST(wholeFile, failedReplaceLeavesEverythingAsItWas)
     EXPECT_EQ(wholeFile::replaceFile(nullptr, "x", 1), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(wholeFile::replaceFile(wide(root / "y.bin").c_str(), nullptr, 1),
               ERROR_INVALID_PARAMETER);
+}
+
+TEST(wholeFile, aFolderThatCannotBeOpenedForItsFlushStillReportsTheReplacement)
+{
+    const fs::path folder = testsupport::sandboxRoot() / "writeOnly";
+    const fs::path path = folder / "settings.bin";
+    fs::create_directory(folder);
+    writeFile(path, "old");
+    fs::permissions(folder, fs::perms::owner_write | fs::perms::owner_exec); // 0300
+    const int result = asOrdinaryOwner(
+        {folder, path},
+        [&path] { return static_cast<int>(wholeFile::replaceFile(wide(path).c_str(), "new", 3)); });
+    fs::permissions(folder, fs::perms::owner_all);
+    EXPECT_EQ(result, static_cast<int>(ERROR_SUCCESS));
+    EXPECT_EQ(contentOf(path), "new");
+    EXPECT_EQ(regularFilesIn(folder), 1) << "no temporary file is left";
+}
+
+TEST(wholeFile, replaceRemovesTemporaryFilesOnlyOfProcessesThatNoLongerRun)
+{
+    const fs::path root = testsupport::sandboxRoot();
+    const std::string dead = deadProcessId();
+    const std::string live = std::to_string(::getpid());
+    struct leftOver
+    {
+        std::string name;
+        bool removed;
+    };
+    const std::vector<leftOver> cases = {
+        {"settings.bin.~" + dead + "-12345", true},
+        {"settings.bin.~" + dead + "1234567890", true}, // an earlier version's name
+        {"settings.bin.~" + live + "-12345", false},
+        {"settings.bin.~" + live + "1234567890", false},
+        {"settings.bin.~" + dead + "-12x", false},
+        {"settings.bin.~0-12345", false},
+        {"settings.bin.~-12345", false},
+        {"settings.bin.~" + dead + "-", false},
+        {"settings.bin~" + dead + "-12345", false},
+        {"other.bin.~" + dead + "-12345", false},
+    };
+    for (const leftOver& c : cases)
+    {
+        writeFile(root / c.name, "partial");
+    }
+    fs::create_directory(root / ("settings.bin.~" + dead + "-1"));
+    fs::create_symlink(root / "other.bin", root / ("settings.bin.~" + dead + "-2"));
+
+    ASSERT_EQ(wholeFile::replaceFile(wide(root / "settings.bin").c_str(), "new", 3), ERROR_SUCCESS);
+    for (const leftOver& c : cases)
+    {
+        EXPECT_EQ(fs::exists(root / c.name), !c.removed) << c.name;
+    }
+    EXPECT_TRUE(fs::is_directory(root / ("settings.bin.~" + dead + "-1")));
+    EXPECT_TRUE(fs::is_symlink(root / ("settings.bin.~" + dead + "-2")));
+    EXPECT_EQ(contentOf(root / "settings.bin"), "new");
 }

@@ -1,6 +1,7 @@
 #include "tests/support/stubHeapFixture.h"
 
 #include "support/CPersistStubStringArray.h"
+#include "tests/support/refusingNew.h"
 
 #include <string>
 
@@ -54,17 +55,36 @@ TEST_F(CPersistStubStringArrayTest, AddUnderRefusalAddsNothingAndLeaksNothing)
     CPersistStubStringArray array;
     ASSERT_EQ(array.Add(u"first"), 4);
     const SIZE_T before = liveBlocks();
+    const auto unchanged = [&](const std::string& what)
+    {
+        EXPECT_EQ(liveBlocks(), before) << what;
+        EXPECT_EQ(array.GetCount(), 1u) << what;
+        EXPECT_EQ(array.GetCapacity(), 1u) << what;
+        EXPECT_EQ(at(array, 0), u"first") << what;
+    };
+    const WCHAR* const text = u"a second text, too long for the small-string buffer";
 
     failAfter(0); // the string itself is refused
-    EXPECT_EQ(array.Add(u"second"), 7);
+    EXPECT_EQ(array.Add(text), 7);
     failAfter(1); // the string is made, the block cannot grow
-    EXPECT_EQ(array.Add(u"second"), 7);
+    EXPECT_EQ(array.Add(text), 7);
     failAfter(-1);
+    unchanged("private heap");
 
-    EXPECT_EQ(liveBlocks(), before);
-    EXPECT_EQ(array.GetCount(), 1u);
-    EXPECT_EQ(array.GetCapacity(), 1u);
-    EXPECT_EQ(at(array, 0), u"first");
+    // The text copy lives on the C++ heap: refuse each of its allocations in turn.
+    for (long allowed = 0;; ++allowed)
+    {
+        ASSERT_LT(allowed, 32) << "never succeeded";
+        const int result = refusingNew::call(
+            allowed, [&] { return array.Add(text); }, -1);
+        if (result == 4)
+        {
+            EXPECT_GT(allowed, 0) << "nothing was refused";
+            break;
+        }
+        EXPECT_EQ(result, 7) << "-1: it threw";
+        unchanged("C++ heap allowing " + std::to_string(allowed));
+    }
 }
 
 TEST_F(CPersistStubStringArrayTest, FindIgnoresCaseAndSkipsNulls)

@@ -2,7 +2,9 @@
 
 #include "support/hashMap.h"
 #include "support/stubString.h"
+#include "tests/support/refusingNew.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -227,6 +229,48 @@ TEST_F(hashMapTest, RefusedMemoryFailsTheInsertionCleanly)
     EXPECT_TRUE(pairs.SetAt(u"b", 3)); // the block still has free entries
     failAfter(-1);
     EXPECT_EQ(pairs.GetCount(), 2);
+}
+
+// Keys and values copy their text onto the C++ heap: each of those allocations is refused in
+// turn, and every refusal must come back as the documented result with the map unchanged.
+TEST_F(hashMapTest, RefusedTextCopiesFailAsResultsLeavingTheMapUnchanged)
+{
+    const WCHAR* const key = u"a new key, too long for the small-string buffer";
+    const WCHAR* const value = u"a new value, too long for the small-string buffer";
+    struct operation
+    {
+        const char* name;
+        std::function<int(nameSet&)> run; // 1 done, 0 refused
+    };
+    const operation operations[] = {
+        {"SetAt of a new key", [&](nameSet& m) { return m.SetAt(key, value) != FALSE ? 1 : 0; }},
+        {"SetAt of a present key",
+         [&](nameSet& m) { return m.SetAt(u"kept", value) != FALSE ? 1 : 0; }},
+        {"operator[] of a new key",
+         [&](nameSet& m) { return m[key].IsEmpty() && m.GetCount() == 2 ? 1 : 0; }},
+    };
+    for (const operation& op : operations)
+    {
+        nameSet names;
+        ASSERT_TRUE(names.SetAt(u"kept", u"kept value"));
+        const SIZE_T before = liveBlocks();
+        for (long allowed = 0;; ++allowed)
+        {
+            ASSERT_LT(allowed, 32) << op.name << " never succeeded";
+            const int result = refusingNew::call(
+                allowed, [&] { return op.run(names); }, -1);
+            if (result == 1)
+            {
+                EXPECT_GT(allowed, 0) << op.name << ": nothing was refused";
+                break;
+            }
+            EXPECT_EQ(result, 0) << op.name << " (-1: it threw), allowing " << allowed;
+            stubString kept;
+            EXPECT_TRUE(names.Lookup(u"kept", kept) && kept == u"kept value") << op.name;
+            EXPECT_EQ(keysInOrder(names), (std::vector<std::u16string>{u"kept"})) << op.name;
+            EXPECT_EQ(liveBlocks(), before) << op.name;
+        }
+    }
 }
 
 TEST_F(hashMapTest, FullBlockRefusalKeepsExistingEntries)

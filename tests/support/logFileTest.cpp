@@ -257,16 +257,21 @@ TEST_F(logFileTest, FailedOpenSkipsTheRecordAndTheNextWriteTriesAgain)
     EXPECT_EQ(contentOf("later/log.txt"), "found");
 }
 
-TEST_F(logFileTest, NewLogFilesAreReadableAndWritableByEveryone)
+// Other users may not rewrite a user's diagnostics: the umask decides, as for any new file.
+TEST_F(logFileTest, NewLogFilesGetTheUmasksMode)
 {
-    const mode_t previous = ::umask(022);
-    logFile::writeIndentToLogFile(logPath("shared-mode.txt"), 1);
-    ::umask(previous);
-    struct stat info
+    for (const mode_t mask : {022, 077})
     {
-    };
-    ASSERT_EQ(::stat(pathOf("shared-mode.txt").c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0666u);
+        const std::string name = "mode-" + std::to_string(mask) + ".txt";
+        const mode_t previous = ::umask(mask);
+        logFile::writeIndentToLogFile(logPath(name), 1);
+        ::umask(previous);
+        struct stat info
+        {
+        };
+        ASSERT_EQ(::stat(pathOf(name).c_str(), &info), 0) << name;
+        EXPECT_EQ(info.st_mode & 0777, 0666u & ~mask) << name;
+    }
 }
 
 TEST_F(logFileTest, FlushTakesTheLockWhateverTheSwitch)

@@ -3,6 +3,7 @@
 #include "platform/lastError.h"
 #include "support/CQuorvaStubObject.h"
 
+#include <cstdlib>
 #include <cstring>
 
 namespace
@@ -107,6 +108,28 @@ TEST(corHeapsRegistry, RegistersEachHeapOnce)
     EXPECT_EQ(corHeaps::count(), before);
     HeapDestroy(first);
     HeapDestroy(second);
+}
+
+// Static objects may unregister their heaps at exit, after every function-local static made
+// later than them is gone. The exit handler stands for such an object: registered before the
+// registry is first used, it runs after the registry's own clean-up would.
+TEST(corHeapsRegistryDeathTest, OutlivesStaticDestruction)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe"); // a fresh process: no registry yet
+    static int storeHeap = 0;
+    EXPECT_EXIT(
+        {
+            std::atexit(
+                []
+                {
+                    const bool kept = corHeaps::isRegistered(&storeHeap);
+                    corHeaps::removeHeap(&storeHeap);
+                    std::_Exit(kept && !corHeaps::isRegistered(&storeHeap) ? 0 : 1);
+                });
+            corHeaps::addHeap(&storeHeap);
+            std::exit(2);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 } // namespace

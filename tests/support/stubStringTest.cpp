@@ -29,19 +29,47 @@ TEST(stubStringConstruction, FromWideNarrowNullAndCopy)
     EXPECT_EQ(text(copy), u"callstacks!");
 }
 
-TEST(stubStringConstruction, NarrowTextIsWidenedAsUtf8)
+TEST(stubStringConstruction, NarrowTextIsUtf8WithStrayBytesAsLatin1)
 {
-    const stubString latin("caf\xC3\xA9");     // é
-    const stubString euro("\xE2\x82\xAC");     // €
-    const stubString clef("\xF0\x9D\x84\x9E"); // U+1D11E, outside the BMP
-    const stubString broken("a\xFF"
-                            "b\xC3"); // invalid byte, truncated sequence
-    EXPECT_EQ(text(latin), u"caf\u00E9");
-    EXPECT_EQ(latin.GetLength(), 4);
-    EXPECT_EQ(text(euro), u"\u20AC");
-    EXPECT_EQ(clef.GetLength(), 2);
-    EXPECT_EQ(text(clef), u"\xD834\xDD1E");
-    EXPECT_EQ(text(broken), u"a\uFFFDb\uFFFD");
+    struct narrow
+    {
+        const char* bytes;
+        std::u16string wide;
+    };
+    const narrow cases[] = {
+        {"caf\xC3\xA9", u"caf\u00E9"},
+        {"\xE2\x82\xAC", u"\u20AC"},
+        {"\xF0\x9D\x84\x9E", u"\xD834\xDD1E"}, // outside the BMP: a surrogate pair
+        {"\xE9", u"\u00E9"},                   // a lone Latin-1 byte
+        {"\xC3\xA9\xE9", u"\u00E9\u00E9"},
+        {"a\xFF"
+         "b\xC3",
+         u"a\u00FFb\u00C3"},           // an invalid byte, a truncated sequence
+        {"\xC0\xAF", u"\u00C0\u00AF"}, // overlong
+        {"\xE2\x82", u"\u00E2\u0082"}, // truncated
+    };
+    for (const narrow& c : cases)
+    {
+        EXPECT_EQ(text(stubString(c.bytes)), c.wide) << c.bytes;
+        stubString assigned(u"old");
+        assigned = c.bytes;
+        EXPECT_EQ(text(assigned), c.wide) << c.bytes;
+    }
+}
+
+// One conversion: a byte appended alone reads as the one-byte string of it.
+TEST(stubStringConstruction, AnAppendedByteReadsAsTheOneByteString)
+{
+    for (int b = 1; b < 256; ++b)
+    {
+        const char bytes[] = {static_cast<char>(b), 0};
+        stubString appended(u"x");
+        appended += bytes[0];
+        stubString expected(u"x");
+        expected += stubString(bytes);
+        EXPECT_EQ(text(appended), text(expected)) << b;
+        EXPECT_EQ(appended.GetLength(), 2) << b;
+    }
 }
 
 TEST(stubStringAssignment, ReplacesTextIncludingFromItsOwnBuffer)

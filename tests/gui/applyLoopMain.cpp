@@ -1,0 +1,40 @@
+// Runs the main dialog's Apply over and over, alternating between the two sets of
+// alternatingSettings.h, until it is killed. Says "ready" once the first Apply is done.
+
+#include "tests/gui/alternatingSettings.h"
+
+#include "support/stubHeap.h"
+
+#include <QApplication>
+#include <cstdio>
+
+namespace
+{
+class silentShell final : public IShellActions
+{
+public:
+    void beep() override {}
+    bool openPath(const QString&) override { return false; }
+    QString chooseFolder(QWidget*, const QString&, const QString&) override { return {}; }
+};
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    createStubHeap();
+    silentShell shell;
+    CReZevavEvadurovDlg dialog(shell);
+    dialog.Create();
+    for (unsigned round = 0;; ++round)
+    {
+        chooseSettingsSet(dialog, static_cast<int>(round % 2));
+        dialog.OnApply();
+        if (round == 0)
+        {
+            std::puts("ready");
+            std::fflush(stdout);
+        }
+    }
+}
