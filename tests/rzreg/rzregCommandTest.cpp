@@ -223,6 +223,10 @@ const std::vector<scenario>& scenarios()
               "",
               1,
               "n\n"},
+             {{"delete", "HKCU\\Software", "/f"}, "", "ERROR: Access is denied.\n", 1},
+             {{"query", K, "/s"},
+              "\n" + FULL + "\n\n" + FULL + "\\sub\n\n" + FULL +
+                  "\\sub\\deeper\n    c    REG_SZ    4\n\n"},
              {{"delete", K, "/f"}, OK},
              {{"query", K}, "", NOT_FOUND, 1},
              {{"query", "HKCU\\Software\\Corvane"}, "\nHKEY_CURRENT_USER\\Software\\Corvane\n\n"},

@@ -214,6 +214,23 @@ TEST(rzregFileTest, ImportReadsUtf8AndRegedit4FilesWithDeletionsAndComments)
     EXPECT_EQ(run({"query", K + "\\Gone"}).status, 1);
 }
 
+TEST(rzregFileTest, AnImportRefusedPartWayChangesNothingInEitherHive)
+{
+    ASSERT_EQ(run({"add", K, "/v", "keep", "/t", "REG_DWORD", "/d", "1"}).out, OK);
+    const std::string file = inSandbox("partway.reg");
+    // The file is sound; deleting the standard key Software is refused only after the keys
+    // below it are gone and the values above are set.
+    rzregTest::writeFile(file,
+                         "Windows Registry Editor Version 5.00\r\n\r\n[" + FULL +
+                             "]\r\n\"new\"=\"x\"\r\n\r\n[HKEY_USERS\\.DEFAULT\\Software\\"
+                             "Corvane]\r\n\"u\"=\"y\"\r\n\r\n[-HKEY_CURRENT_USER\\Software]\r\n");
+    const rzregTest::result r = run({"import", file});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "ERROR: Access is denied.\n");
+    EXPECT_EQ(readAll(), (std::vector<storedValue>{{u"keep", REG_DWORD, bytes({1, 0, 0, 0})}}));
+    EXPECT_EQ(run({"query", "HKU\\.DEFAULT\\Software\\Corvane"}).status, 1);
+}
+
 struct damagedFile
 {
     const char* name;

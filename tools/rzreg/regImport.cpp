@@ -2,32 +2,33 @@
 
 #include "platform/registry.h"
 #include "tools/rzreg/regKey.h"
+#include "tools/rzreg/regTransaction.h"
 
-#include <algorithm>
+#include <list>
 
 namespace
 {
 
 using regFile::step;
 
-LSTATUS applyStep(const step& s, regKey& current)
+LSTATUS ignoreMissing(LSTATUS status)
+{
+    return status == static_cast<LSTATUS>(ERROR_FILE_NOT_FOUND) ? ERROR_SUCCESS : status;
+}
+
+// `key` is the step's key with the transaction's root in place of the predefined one.
+LSTATUS applyStep(const step& s, const regKeyPath& key, regKey& current)
 {
     switch (s.what)
     {
     case step::kind::createKey:
-        return current.create(s.key, KEY_READ | KEY_WRITE);
+        return current.create(key, KEY_READ | KEY_WRITE);
     case step::kind::deleteKey:
-    {
-        const LSTATUS status = deleteKeyTree(s.key);
-        return status == static_cast<LSTATUS>(ERROR_FILE_NOT_FOUND) ? ERROR_SUCCESS : status;
-    }
+        return ignoreMissing(deleteKeyTree(key));
     case step::kind::setValue:
         return current.setValue(s.value);
     case step::kind::deleteValue:
-    {
-        const LSTATUS status = current.deleteValue(s.value.name);
-        return status == static_cast<LSTATUS>(ERROR_FILE_NOT_FOUND) ? ERROR_SUCCESS : status;
-    }
+        return ignoreMissing(current.deleteValue(s.value.name));
     }
     return ERROR_INVALID_PARAMETER;
 }
@@ -36,28 +37,45 @@ LSTATUS applyStep(const step& s, regKey& current)
 
 LSTATUS applyImport(const std::vector<step>& steps)
 {
-    std::vector<HKEY> hives;
+    std::list<regTransaction> transactions; // each stays where it was made
+    const auto transactionFor = [&](HKEY hive) -> regTransaction*
+    {
+        for (regTransaction& t : transactions)
+        {
+            if (t.hive() == hive)
+            {
+                return &t;
+            }
+        }
+        return nullptr;
+    };
     for (const step& s : steps)
     {
-        if (std::find(hives.begin(), hives.end(), s.key.root) == hives.end())
+        if (transactionFor(s.key.root) == nullptr)
         {
-            hives.push_back(s.key.root);
+            const LSTATUS status = transactions.emplace_back().begin(s.key.root);
+            if (status != ERROR_SUCCESS)
+            {
+                return status;
+            }
         }
     }
-    for (HKEY hive : hives)
     {
-        regKey root;
-        const LSTATUS status = root.open(regKeyPath{hive, {}}, KEY_READ | KEY_WRITE);
-        if (status != ERROR_SUCCESS)
+        // Value steps always follow the [KEY] step that opened `current`.
+        regKey current;
+        for (const step& s : steps)
         {
-            return status;
+            const regKeyPath key{transactionFor(s.key.root)->root(), s.key.subKey};
+            const LSTATUS status = applyStep(s, key, current);
+            if (status != ERROR_SUCCESS)
+            {
+                return status;
+            }
         }
     }
-    // Value steps always follow the [KEY] step that opened `current`.
-    regKey current;
-    for (const step& s : steps)
+    for (regTransaction& t : transactions)
     {
-        const LSTATUS status = applyStep(s, current);
+        const LSTATUS status = t.commit();
         if (status != ERROR_SUCCESS)
         {
             return status;

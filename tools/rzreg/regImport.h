@@ -3,8 +3,9 @@
 // Carries out what a checked .reg file asks for, in file order: creates keys, sets and deletes
 // values, deletes key trees. Deleting what is not there is no fault, as on Windows.
 //
-// Before anything is written, every hive the file touches is opened for writing, so a hive the
-// caller may not change refuses the import whole (ERROR_ACCESS_DENIED) with nothing changed.
+// All of it or nothing: each hive the file touches gets one registry transaction, committed
+// only once every step has succeeded, so a refused step (a hive the caller may not write, a
+// standard key that cannot be deleted) or a process ended part-way changes nothing.
 // Result: ERROR_SUCCESS, or the first failing call's code.
 
 #include "tools/rzreg/regFile.h"

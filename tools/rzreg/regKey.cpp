@@ -51,6 +51,13 @@ LSTATUS regKey::create(const regKeyPath& path, REGSAM access)
                            access, nullptr, &m_key, nullptr);
 }
 
+LSTATUS regKey::openTransacted(const regKeyPath& path, REGSAM access, HANDLE transaction)
+{
+    close();
+    return RegOpenKeyTransactedW(path.root, path.subKey.c_str(), 0, access, &m_key, transaction,
+                                 nullptr);
+}
+
 LSTATUS regKey::openChild(const regKey& parent, const std::u16string& name, REGSAM access)
 {
     close();

@@ -25,6 +25,9 @@ public:
     LSTATUS open(const regKeyPath& path, REGSAM access);
     // Opens the key, creating it and any missing key on the way.
     LSTATUS create(const regKeyPath& path, REGSAM access);
+    // Opens an existing key inside `transaction` (platform/transaction.h): the key, and every
+    // key opened through it, works in the transaction.
+    LSTATUS openTransacted(const regKeyPath& path, REGSAM access, HANDLE transaction);
     // Opens a sub-key of this key.
     LSTATUS openChild(const regKey& parent, const std::u16string& name, REGSAM access);
 

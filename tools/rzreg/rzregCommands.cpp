@@ -2,6 +2,7 @@
 
 #include "platform/registry.h"
 #include "tools/rzreg/regKey.h"
+#include "tools/rzreg/regTransaction.h"
 #include "tools/rzreg/regValueText.h"
 #include "tools/rzreg/rzregReport.h"
 
@@ -33,6 +34,17 @@ LSTATUS printKey(rzregConsole& console, const regKeyPath& path, const regKey& ke
         print(console, text + u"\n");
     }
     return status;
+}
+
+// Runs `change` on `path` moved into a transaction of its hive, and commits only when it
+// succeeded: a tree deletion refused part-way leaves everything in place.
+LSTATUS inTransaction(const regKeyPath& path,
+                      const std::function<LSTATUS(const regKeyPath&)>& change)
+{
+    regTransaction transaction;
+    LSTATUS status = transaction.begin(path.root);
+    status = status == ERROR_SUCCESS ? change(regKeyPath{transaction.root(), path.subKey}) : status;
+    return status == ERROR_SUCCESS ? transaction.commit() : status;
 }
 
 bool valueExists(const regKey& key, const std::u16string& name)
@@ -186,13 +198,20 @@ int rzregDelete(const rzregArguments& args, rzregConsole& console)
         {
             return canceled(console);
         }
-        std::vector<regValue> values;
-        status = key.open(args.key, KEY_READ | KEY_WRITE);
-        status = status == ERROR_SUCCESS ? key.values(values) : status;
-        for (std::size_t i = 0; status == ERROR_SUCCESS && i < values.size(); ++i)
-        {
-            status = key.deleteValue(values[i].name);
-        }
+        status =
+            inTransaction(args.key,
+                          [](const regKeyPath& path)
+                          {
+                              regKey inside;
+                              std::vector<regValue> values;
+                              LSTATUS r = inside.open(path, KEY_READ | KEY_WRITE);
+                              r = r == ERROR_SUCCESS ? inside.values(values) : r;
+                              for (std::size_t i = 0; r == ERROR_SUCCESS && i < values.size(); ++i)
+                              {
+                                  r = inside.deleteValue(values[i].name);
+                              }
+                              return r;
+                          });
         return status == ERROR_SUCCESS ? done(console) : failed(console, status);
     }
     if (args.key.subKey.empty())
@@ -205,7 +224,7 @@ int rzregDelete(const rzregArguments& args, rzregConsole& console)
         return canceled(console);
     }
     key = regKey();
-    status = deleteKeyTree(args.key);
+    status = inTransaction(args.key, deleteKeyTree);
     return status == ERROR_SUCCESS ? done(console) : failed(console, status);
 }
 
