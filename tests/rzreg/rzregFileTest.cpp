@@ -231,6 +231,29 @@ TEST(rzregFileTest, AnImportRefusedPartWayChangesNothingInEitherHive)
     EXPECT_EQ(run({"query", "HKU\\.DEFAULT\\Software\\Corvane"}).status, 1);
 }
 
+TEST(rzregFileTest, AnImportKilledAtAnyMomentLeavesAllOrNothing)
+{
+    ASSERT_EQ(run({"add", K, "/v", "keep", "/t", "REG_DWORD", "/d", "1"}).out, OK);
+    std::string text = "Windows Registry Editor Version 5.00\r\n\r\n[" + FULL + "]\r\n";
+    constexpr int count = 400;
+    for (int i = 0; i < count; ++i)
+    {
+        text += "\"v" + std::to_string(i) + "\"=dword:00000001\r\n";
+    }
+    const std::string file = inSandbox("many.reg");
+    rzregTest::writeFile(file, text);
+    int killed = 0;
+    for (unsigned delay = 0; delay < 60000; delay += 4000)
+    {
+        ASSERT_EQ(run({"delete", K, "/f"}).out, OK);
+        ASSERT_EQ(run({"add", K, "/v", "keep", "/t", "REG_DWORD", "/d", "1"}).out, OK);
+        killed += rzregTest::runKilledAfter({"import", file}, delay) ? 1 : 0;
+        const std::size_t found = readAll().size();
+        EXPECT_TRUE(found == 1 || found == count + 1) << found << " values after " << delay;
+    }
+    EXPECT_GT(killed, 0) << "every import ended before its kill";
+}
+
 struct damagedFile
 {
     const char* name;

@@ -17,6 +17,9 @@ struct result
 };
 
 result run(const std::vector<std::string>& args, const std::string& input = {});
+// Starts rzreg, sends it SIGKILL after `delay` microseconds unless it ended first, and reaps it.
+// True when the kill came first.
+bool runKilledAfter(const std::vector<std::string>& args, unsigned delay);
 
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& bytes);
