@@ -159,12 +159,15 @@ int rzregAdd(const rzregArguments& args, rzregConsole& console)
             return canceled(console);
         }
     }
-    regKey key;
-    LSTATUS status = key.create(args.key, KEY_READ | KEY_WRITE);
-    if (status == ERROR_SUCCESS && name)
-    {
-        status = key.setValue(value);
-    }
+    // The new keys and the value land together.
+    const LSTATUS status =
+        inTransaction(args.key,
+                      [&](const regKeyPath& path)
+                      {
+                          regKey key;
+                          LSTATUS r = key.create(path, KEY_READ | KEY_WRITE);
+                          return r == ERROR_SUCCESS && name ? key.setValue(value) : r;
+                      });
     return status == ERROR_SUCCESS ? done(console) : failed(console, status);
 }
 
