@@ -10,6 +10,9 @@
 #include "settings/readWriteSettingsToRegistry.h"
 #include "support/productDataDirectory.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace
 {
 
@@ -18,6 +21,9 @@ constexpr int hookControlList = 1004;
 constexpr int breakpointBox = 1002;
 constexpr int directoryField = 1101;
 constexpr int directoryInputType = 13; // an existing directory
+
+// The commands that read the lists (OK, Apply) or redraw from the model (the group buttons).
+constexpr int kCommandsAfterListCheck[] = {IDOK, 3, 1023, 1024, 1028, 1029, 1050, 1100};
 
 constexpr std::pair<int, int> kTitles[] = {{1088, 0}, {1089, 1090}, {1091, 1092}, {1093, 1094}};
 
@@ -338,7 +344,8 @@ void CReZevavEvadurovDlg::OnSysCommand(UINT commandId)
 {
     if ((commandId & ~0xFu) == IDM_ABOUTBOX)
     {
-        CAboutDlg about;
+        // A child of the dialog: centred over it, and no window of its own in the task bar.
+        CAboutDlg about(this);
         about.DoModal();
         return;
     }
@@ -348,6 +355,28 @@ void CReZevavEvadurovDlg::OnSysCommand(UINT commandId)
 void CReZevavEvadurovDlg::OnTimer(UINT /*timerId*/)
 {
     UpdateFileButtons();
+    // A directory that appears or vanishes shows in the field's colour within a tick.
+    m_directoryField.RefreshValidationColour();
+}
+
+void CReZevavEvadurovDlg::OnHelp()
+{
+    OnSysCommand(IDM_ABOUTBOX);
+}
+
+bool CReZevavEvadurovDlg::OnCommand(int id)
+{
+    if (std::find(std::begin(kCommandsAfterListCheck), std::end(kCommandsAfterListCheck), id) !=
+        std::end(kCommandsAfterListCheck))
+    {
+        RefuseUnknownListText();
+    }
+    return CDialog::OnCommand(id);
+}
+
+void CReZevavEvadurovDlg::OnListTextRefused(int /*id*/)
+{
+    m_shell.beep();
 }
 
 bool CReZevavEvadurovDlg::OnCtlColor(QPalette& palette, QWidget* child, UINT kind) const

@@ -35,6 +35,11 @@ public:
     void OnCancel() override;
     void OnSysCommand(UINT commandId) override;
     void OnTimer(UINT timerId) override;
+    // F1: the About box.
+    void OnHelp() override;
+    // OK, Apply and the group buttons first refuse list text that names no item, so that
+    // what the lists show is what is written.
+    bool OnCommand(int id) override;
 
     // Copies every control into the model and writes both settings locations, each in one
     // registry transaction (settingsLocation).
@@ -57,10 +62,10 @@ public:
     void OnStubDebugSetAll();
     void OnStubDebugResetAll();
 
-    // The colour route of edit controls: for the directory field, its validation verdict
-    // adjusts `palette` (true when it drew the failure colour); for anything else nothing
-    // changes. The field applies the same verdict itself whenever it paints.
-    bool OnCtlColor(QPalette& palette, QWidget* child, UINT kind) const;
+    // The colour request of edit controls, which the directory field makes whenever its text
+    // changes and at every timer tick: for the field, its validation verdict adjusts `palette`
+    // (true when it is the failure colour); for anything else nothing changes.
+    bool OnCtlColor(QPalette& palette, QWidget* child, UINT kind) const override;
     // The icon loaded at construction, which the window also shows.
     QIcon OnQueryDragIcon() const { return m_hIcon; }
 
@@ -85,6 +90,9 @@ public:
     // debugBreakpoint are not held and their entries stay 0).
     const debugSettingsValues& Model() const { return m_settings; }
     const corUXThemeCtrls& ThemeControls() const { return m_themeCtrls; }
+
+protected:
+    void OnListTextRefused(int id) override; // beeps
 
 private:
     void setGroup(settingGroup group, DWORD value);

@@ -2,11 +2,13 @@
 
 #include "controls/corUXThemeColours.h"
 #include "controls/parsedEditRules.h"
+#include "framework/CDialog.h"
 #include "framework/controlId.h"
 
 #include <QApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLayout>
 #include <limits>
 #include <memory>
@@ -77,6 +79,7 @@ bool typesText(const QKeyEvent& event)
 CParsedEdit::CParsedEdit(int inputType, QWidget* parent)
     : QLineEdit(parent), m_inputType(inputType), m_shell(m_desktop)
 {
+    connect(this, &QLineEdit::textChanged, this, &CParsedEdit::RefreshValidationColour);
 }
 
 CParsedEdit::CParsedEdit(IShellActions& shell, QWidget* parent) : CParsedEdit(0, shell, parent) {}
@@ -84,6 +87,7 @@ CParsedEdit::CParsedEdit(IShellActions& shell, QWidget* parent) : CParsedEdit(0,
 CParsedEdit::CParsedEdit(int inputType, IShellActions& shell, QWidget* parent)
     : QLineEdit(parent), m_inputType(inputType), m_shell(shell)
 {
+    connect(this, &QLineEdit::textChanged, this, &CParsedEdit::RefreshValidationColour);
 }
 
 CParsedEdit::~CParsedEdit() = default;
@@ -94,6 +98,7 @@ bool CParsedEdit::AttachToDialogItem(QWidget* dialog, int controlId, int inputTy
     QWidget* const control = findControl(dialog, controlId);
     if (control == this)
     {
+        RefreshValidationColour();
         return true;
     }
     auto* const placeholder = qobject_cast<QLineEdit*>(control);
@@ -102,6 +107,7 @@ bool CParsedEdit::AttachToDialogItem(QWidget* dialog, int controlId, int inputTy
         return false;
     }
     takePlaceOf(*placeholder);
+    RefreshValidationColour();
     return true;
 }
 
@@ -129,6 +135,16 @@ void CParsedEdit::takePlaceOf(QLineEdit& placeholder)
             parent->layout()->replaceWidget(&placeholder, this, Qt::FindChildrenRecursively));
     }
     QWidget::setTabOrder(&placeholder, this);
+    if (parent != nullptr)
+    {
+        for (QLabel* const label : parent->findChildren<QLabel*>(Qt::FindDirectChildrenOnly))
+        {
+            if (label->buddy() == &placeholder)
+            {
+                label->setBuddy(this);
+            }
+        }
+    }
     setVisible(!placeholder.isHidden());
     if (placeholder.hasFocus())
     {
@@ -273,7 +289,8 @@ QString CParsedEdit::filtered(const QString& typed)
 void CParsedEdit::keyPressEvent(QKeyEvent* event)
 {
     const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
-    if (modifiers == Qt::NoModifier && (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down))
+    if (modifiers == Qt::NoModifier && IsNumericInputType(m_inputType) &&
+        (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down))
     {
         OnVScroll(event->key() == Qt::Key_Up ? SB_LINEUP : SB_LINEDOWN, 0, nullptr);
         event->accept();
@@ -313,10 +330,18 @@ void CParsedEdit::inputMethodEvent(QInputMethodEvent* event)
     event->accept();
 }
 
-void CParsedEdit::paintEvent(QPaintEvent* event)
+void CParsedEdit::changeEvent(QEvent* event)
 {
-    // Start from the text colour the control inherits, so a verdict that has changed since the
-    // last paint is undone. A read-only control is not an edit request and keeps it.
+    QLineEdit::changeEvent(event);
+    if (event->type() == QEvent::ReadOnlyChange)
+    {
+        RefreshValidationColour();
+    }
+}
+
+void CParsedEdit::RefreshValidationColour()
+{
+    // Start from the text colour the control inherits, so a verdict that has changed is undone.
     const QPalette inherited =
         parentWidget() != nullptr ? parentWidget()->palette() : QApplication::palette(this);
     QPalette colours = palette();
@@ -324,13 +349,17 @@ void CParsedEdit::paintEvent(QPaintEvent* event)
     {
         colours.setColor(group, QPalette::Text, inherited.color(group, QPalette::Text));
     }
-    if (!isReadOnly())
+    const UINT kind = isReadOnly() ? CTLCOLOR_STATIC : CTLCOLOR_EDIT;
+    if (const auto* const owner = qobject_cast<const CDialog*>(parentWidget()))
+    {
+        owner->OnCtlColor(colours, this, kind);
+    }
+    else if (kind == CTLCOLOR_EDIT)
     {
         ValidationCtlColor(colours);
     }
     if (colours != palette())
     {
-        setPalette(colours); // schedules one more paint, which finds nothing to change
+        setPalette(colours); // repaints once
     }
-    QLineEdit::paintEvent(event);
 }

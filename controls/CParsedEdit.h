@@ -3,9 +3,12 @@
 // A single-line edit control with an input type code (0 to 58, see parsedEditRules.h):
 // - typed characters its type refuses are not inserted, and OnRejectedInput() is called
 //   (pasted and programmatically set text is not filtered);
-// - at every paint the whole text is checked against the type's rule and drawn in
-//   corUXThemeColours::getParsedEditFailureColour() while it fails;
-// - the Up and Down arrow keys step its decimal value within 0 to 32767 (OnVScroll).
+// - whenever the text changes, and whenever its dialog's tick calls RefreshValidationColour,
+//   the whole text is checked against the type's rule and, while it fails, drawn in
+//   corUXThemeColours::getParsedEditFailureColour(); painting only uses that verdict (a path
+//   rule asks the file system, which a caret blink must not do);
+// - for the numeric types (IsNumericInputType) the Up and Down arrow keys step the decimal
+//   value within 0 to 32767 (OnVScroll); in the other types they move the caret as usual.
 // GUI thread only. Shell actions given to a constructor are borrowed and must outlive the
 // control; without them the control beeps through the desktop (QtShellActions).
 
@@ -37,9 +40,9 @@ public:
     // Stores `inputType`, then takes the place of the dialog's line edit with `controlId`: this
     // object moves into that widget's parent, layout slot, geometry and tab position, takes its
     // id, name, text, cursor, length limit, read-only, enabled and visible states and explicit
-    // font, and the placeholder is destroyed. Connections made to the placeholder are not
-    // carried over. False, with the type stored, when the dialog has no control with that id
-    // or it is not a line edit; true when it is this object already.
+    // font, and the labels that name it as their field; the placeholder is destroyed. Connections
+    // made to the placeholder are not carried over. False, with the type stored, when the dialog
+    // has no control with that id or it is not a line edit; true when it is this object already.
     bool AttachToDialogItem(QWidget* dialog, int controlId, int inputType);
 
     // The one place where the verdict decides the colour. `palette` holds the colours the
@@ -47,6 +50,13 @@ public:
     // text colour of its active and inactive groups becomes the failure colour and the result
     // is true. Otherwise `palette` is left as it was and the result is false.
     bool ValidationCtlColor(QPalette& palette) const;
+
+    // Decides the colours afresh through the colour request: the owning CDialog's OnCtlColor
+    // (CTLCOLOR_EDIT, or CTLCOLOR_STATIC while read-only), or, outside a dialog, this
+    // control's own ValidationCtlColor for an editable control. Runs on every text change and
+    // read-only change; owners call it when the file system may have changed. Only a changed
+    // verdict repaints.
+    void RefreshValidationColour();
 
     static bool IsCharAllowed(UINT character, int inputType);
 
@@ -71,7 +81,7 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
     int m_inputType = 0;
 

@@ -242,6 +242,12 @@ bool IsCharAllowed(UINT c, int inputType)
     }
 }
 
+bool IsNumericInputType(int inputType)
+{
+    return (inputType >= 3 && inputType <= 8) || inputType == 10 || inputType == 11 ||
+           inputType == 19;
+}
+
 bool HasValidationRule(int inputType)
 {
     return (inputType >= 13 && inputType <= 17) || inputType == 48 ||

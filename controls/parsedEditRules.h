@@ -13,6 +13,10 @@
 // no character above 0x7F counts as a letter or digit.
 bool IsCharAllowed(UINT character, int inputType);
 
+// Whether `inputType` holds a decimal number that the Up and Down keys may step: the types
+// whose filter admits digits and no letter (3 to 8, 10, 11, 19), less 49, a telephone number.
+bool IsNumericInputType(int inputType);
+
 // Whether `inputType` has a validation rule at all (13 to 17, 48, 50 to 54, 56 to 58).
 bool HasValidationRule(int inputType);
 

@@ -2,6 +2,7 @@
 
 #include "framework/controlId.h"
 #include "framework/dialogControls.h"
+#include "framework/dialogLists.h"
 #include "framework/dialogUnits.h"
 
 #include <QAbstractButton>
@@ -31,6 +32,7 @@ void CDialog::Create()
     m_created = true;
     setFont(dialogUnits::dialogFont(m_template.pointSize));
     const dialogUnits units = dialogUnits::ofFont(font());
+    QWidget* label = nullptr; // the static text just created, if the last row was one
     for (const dialogControl& row : m_template.controls)
     {
         QWidget* const control = dialogControls::create(row, units, *this);
@@ -38,7 +40,13 @@ void CDialog::Create()
         {
             connectCommand(*control, row.id);
         }
+        if (row.kind == dialogControlKind::Edit || row.kind == dialogControlKind::DropDownCombo)
+        {
+            bindLabel(label, *control);
+        }
+        label = row.kind == dialogControlKind::StaticText ? control : nullptr;
     }
+    addKeyboardRoutes();
     if (m_template.title != nullptr)
     {
         setWindowTitle(QString::fromUtf16(m_template.title));
@@ -76,6 +84,12 @@ void CDialog::connectCommand(QWidget& control, int id)
     if (auto* const button = qobject_cast<QAbstractButton*>(&control))
     {
         connect(button, &QAbstractButton::clicked, this, [this, id] { OnCommand(id); });
+        return;
+    }
+    if (auto* const combo = qobject_cast<QComboBox*>(&control))
+    {
+        dialogLists::bind(*combo);
+        combo->installEventFilter(this);
     }
 }
 
@@ -364,6 +378,13 @@ void CDialog::OnCancel()
 }
 
 void CDialog::OnTimer(UINT /*timerId*/) {}
+
+void CDialog::OnHelp() {}
+
+bool CDialog::OnCtlColor(QPalette& /*palette*/, QWidget* /*child*/, UINT /*kind*/) const
+{
+    return false;
+}
 
 void CDialog::accept()
 {

@@ -10,7 +10,12 @@
 // and runs it. HasWindow() tells which state the dialog is in; the id-based operations do
 // nothing, or answer 0 / -1 / an empty text, for an id without a control or before Create().
 // Ending the dialog (EndDialog) stops its timers; the widgets stay until destruction.
-// GUI thread only.
+//
+// Keyboard: Enter presses the default button from any control that does not use Enter itself,
+// Escape reaches OnCancel, F1 reaches OnHelp, and the context-menu key and Shift+F10 open the
+// system menu. A dialog asks for the keyboard when it is shown. A static text row followed directly
+// by an edit or a drop-down list is that field's label: clicking it focuses the field. The tab
+// order is the order of the rows. GUI thread only.
 
 #include "framework/dialogTemplate.h"
 #include "platform/winTypes.h"
@@ -26,6 +31,7 @@ class QMenu;
 constexpr int IDOK = 1;
 constexpr int IDCANCEL = 2;
 constexpr UINT CTLCOLOR_EDIT = 1;
+constexpr UINT CTLCOLOR_STATIC = 6; // what a read-only edit asks for
 
 class CDialog : public QDialog
 {
@@ -73,6 +79,12 @@ public:
     DWORD GetItemData(int id, int index) const;
     int GetItemCount(int id) const;
 
+    // Ends the editing of every drop-down list (dialogLists::settle): text naming no item is
+    // refused, the list shows the item selected before the typing again (the empty text with
+    // none) and OnListTextRefused(id) is called. A list also does this itself when it loses
+    // the focus. True when any text was refused.
+    bool RefuseUnknownListText();
+
     // Window timer: OnTimer(timerId) every `milliseconds` until KillTimer or the dialog ends.
     // Setting an id again restarts it with the new period.
     void SetTimer(UINT timerId, UINT milliseconds);
@@ -87,11 +99,19 @@ public:
     // defaults (IDOK -> OnOK, IDCANCEL -> OnCancel). True when something handled it.
     virtual bool OnCommand(int id);
     virtual void OnSysCommand(UINT commandId);
+    // Opens the system menu below the focused control (the keyboard's way to it).
+    void ShowSystemMenu();
+
+    // The colour request of a child control (an edit asks with CTLCOLOR_EDIT, a read-only one
+    // with CTLCOLOR_STATIC): `palette` holds the colours the child would be drawn with; a
+    // dialog may change them and return true. The framework's answer changes nothing.
+    virtual bool OnCtlColor(QPalette& palette, QWidget* child, UINT kind) const;
 
     virtual BOOL OnInitDialog();
     virtual void OnOK();     // EndDialog(IDOK)
     virtual void OnCancel(); // EndDialog(IDCANCEL)
     virtual void OnTimer(UINT timerId);
+    virtual void OnHelp(); // F1; nothing by default
 
     // Qt's own ends of a dialog (Enter without a default button, Escape, the close box) take
     // the framework's route.
@@ -102,11 +122,18 @@ protected:
     // Registers the handler of command `id`, replacing any earlier one.
     void OnCommandId(int id, std::function<void()> handler);
 
+    // A list's text was refused; the framework beeps through the desktop.
+    virtual void OnListTextRefused(int id);
+
     void timerEvent(QTimerEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void connectCommand(QWidget& control, int id);
+    void bindLabel(QWidget* label, QWidget& field);
+    void addKeyboardRoutes();
     void killAllTimers();
 
     const dialogTemplate& m_template;

@@ -21,7 +21,8 @@ namespace
 constexpr std::int64_t formatVersion = 2; // 1: names folded by an earlier, smaller table
 // The journal left behind between writes: a kept journal (the default profile's) would
 // otherwise stay at its largest size, and a long-lived connection's would too.
-constexpr const char* journalLimit = "PRAGMA journal_size_limit = 65536";
+constexpr std::int64_t journalLimitBytes = 65536;
+constexpr const char* journalLimit = "PRAGMA journal_size_limit = 65536"; // journalLimitBytes
 
 constexpr const char* schema = R"sql(
 CREATE TABLE hiveKey(
@@ -536,12 +537,16 @@ void registryDatabase::keepFilesOnClose(bool keep)
 
 DWORD registryDatabase::checkpoint()
 {
+    int frames = 0;
     const int rc =
-        sqlite3_wal_checkpoint_v2(m_db.get(), "main", SQLITE_CHECKPOINT_FULL, nullptr, nullptr);
-    if (rc == SQLITE_OK)
+        sqlite3_wal_checkpoint_v2(m_db.get(), "main", SQLITE_CHECKPOINT_FULL, &frames, nullptr);
+    std::int64_t pageSize = 0;
+    if (rc == SQLITE_OK && frames > 0 && queryInteger("PRAGMA page_size", pageSize) == SQLITE_OK &&
+        frames * pageSize > journalLimitBytes)
     {
-        // Everything is in the database file now; emptying the journal is best effort and
-        // never waits for another process's reader.
+        // Everything is in the database file now; emptying a journal above the limit is best
+        // effort and never waits for another process's reader. One below it is left to be
+        // reused: shrinking it on every close would cost each write pass a regrowth.
         sqlite3_busy_timeout(m_db.get(), 0);
         sqlite3_wal_checkpoint_v2(m_db.get(), "main", SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
         sqlite3_busy_timeout(m_db.get(), busyTimeoutMs);

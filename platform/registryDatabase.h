@@ -95,8 +95,8 @@ public:
     // Whether a transaction is open (SQLite ends one by itself after some failures).
     bool inTransaction() const;
 
-    // Copies the journal into the database file and syncs it, then empties the journal when
-    // no other reader is in it (the journal_size_limit bounds it in between).
+    // Copies the journal into the database file and syncs it, then empties a journal larger
+    // than the journal_size_limit when no other reader is in it.
     DWORD checkpoint();
     // Closing then leaves the files as they are: the journal is neither copied into the
     // database file nor removed (for a damaged hive).

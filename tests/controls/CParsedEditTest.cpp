@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 #include <filesystem>
 #include <fstream>
+#include <string>
 
 namespace
 {
@@ -207,7 +208,7 @@ TEST_F(CParsedEditTest, InputMethodTextIsFilteredToo)
 
 // ---- The failure colour ---------------------------------------------------------------------
 
-TEST_F(CParsedEditTest, ColourFollowsTheTextAndTheFileSystem)
+TEST_F(CParsedEditTest, ColourFollowsTheTextAtOnceAndTheFileSystemOnRefresh)
 {
     const fs::path dir = testsupport::sandboxRoot() / "minidumps";
     CParsedEdit edit(13, m_shell);
@@ -218,7 +219,10 @@ TEST_F(CParsedEditTest, ColourFollowsTheTextAndTheFileSystem)
     EXPECT_TRUE(showsFailureColour(edit));
     EXPECT_EQ(edit.palette().color(QPalette::Active, QPalette::Text), failureColour());
 
+    // Painting uses the verdict it has; only a refresh asks the file system again.
     fs::create_directories(dir);
+    EXPECT_TRUE(showsFailureColour(edit));
+    edit.RefreshValidationColour();
     EXPECT_FALSE(showsFailureColour(edit));
     EXPECT_NE(edit.palette().color(QPalette::Active, QPalette::Text), failureColour());
 
@@ -227,13 +231,14 @@ TEST_F(CParsedEditTest, ColourFollowsTheTextAndTheFileSystem)
     EXPECT_TRUE(showsFailureColour(edit));
 
     edit.setText(""); // fails too, though there is no text to see in red
-    edit.grab();
     EXPECT_EQ(edit.palette().color(QPalette::Active, QPalette::Text), failureColour());
 
     fs::remove(dir / "file.txt");
     edit.setText(qtPath(dir));
     EXPECT_FALSE(showsFailureColour(edit));
     fs::remove(dir);
+    EXPECT_FALSE(showsFailureColour(edit));
+    edit.RefreshValidationColour();
     EXPECT_TRUE(showsFailureColour(edit));
 }
 
@@ -292,6 +297,50 @@ TEST_F(CParsedEditTest, ArrowKeysStepTheValueAndSelectTheText)
     edit.setText("1");
     QTest::keyClick(&edit, Qt::Key_Down);
     EXPECT_EQ(edit.text(), "0");
+    EXPECT_EQ(m_shell.beeps, 0);
+}
+
+TEST_F(CParsedEditTest, OnlyNumericTypesSpinOnTheArrowKeys)
+{
+    struct arrowCase
+    {
+        int inputType;
+        const char* text;
+        const char* afterUp; // the text after Up, then Down brings it back
+    };
+    const arrowCase cases[] = {
+        {3, "5", "6"},
+        {4, "5", "6"},
+        {5, "5", "6"},
+        {6, "5", "6"},
+        {7, "5", "6"},
+        {8, "5", "6"},
+        {10, "5", "6"},
+        {11, "5", "6"},
+        {19, "0", "1"},
+        {0, "5", "5"},
+        {1, "5", "5"},
+        {9, "5", "5"},
+        {13, "/tmp/a", "/tmp/a"},
+        {45, "5", "5"},
+        {49, "5", "5"},
+        {52, "/x/y", "/x/y"},
+        {58, "5", "5"},
+    };
+    for (const arrowCase& c : cases)
+    {
+        CParsedEdit edit(c.inputType, m_shell);
+        edit.setText(c.text);
+        edit.setCursorPosition(1);
+        QTest::keyClick(&edit, Qt::Key_Up);
+        EXPECT_EQ(edit.text(), c.afterUp) << c.inputType;
+        QTest::keyClick(&edit, Qt::Key_Down);
+        EXPECT_EQ(edit.text(), c.text) << c.inputType;
+        const bool spins = std::string(c.text) != c.afterUp;
+        // A text field keeps its caret and selects nothing, so the next key cannot replace it.
+        EXPECT_EQ(edit.hasSelectedText(), spins) << c.inputType;
+        EXPECT_EQ(edit.cursorPosition(), spins ? edit.text().size() : 1) << c.inputType;
+    }
     EXPECT_EQ(m_shell.beeps, 0);
 }
 

@@ -18,9 +18,9 @@ constexpr LSTATUS kSuccess = ERROR_SUCCESS;
 constexpr DWORD kMissing = 0xFFFFFFFFu;
 constexpr const WCHAR* kKey = u"Software\\Corvane";
 
-HANDLE newTransaction()
+HANDLE newTransaction(DWORD timeoutMs = 0)
 {
-    return CreateTransaction(nullptr, nullptr, 0, 0, 0, 0, nullptr);
+    return CreateTransaction(nullptr, nullptr, 0, 0, 0, timeoutMs, nullptr);
 }
 
 HKEY openIn(HANDLE transaction, HKEY root = HKEY_CURRENT_USER, const WCHAR* path = kKey)
@@ -116,6 +116,7 @@ enum class ending
     commit,
     rollback,
     closeOnly,
+    timeOut,
 };
 
 struct endingCase
@@ -134,7 +135,7 @@ class RegistryTransactionEnding : public RegistryTransactionTest,
 // them, and only a commit keeps them.
 TEST_P(RegistryTransactionEnding, ChangesAppearAtCommitAndOnlyThen)
 {
-    HANDLE const transaction = newTransaction();
+    HANDLE const transaction = newTransaction(GetParam().how == ending::timeOut ? 1000 : 0);
     ASSERT_NE(transaction, INVALID_HANDLE_VALUE);
     HKEY const key = openIn(transaction);
     HKEY sub = nullptr;
@@ -158,6 +159,11 @@ TEST_P(RegistryTransactionEnding, ChangesAppearAtCommitAndOnlyThen)
         break;
     case ending::closeOnly:
         break;
+    case ending::timeOut:
+        std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+        EXPECT_FALSE(CommitTransaction(transaction));
+        EXPECT_EQ(GetLastError(), ERROR_TRANSACTION_ALREADY_ABORTED);
+        break;
     }
     EXPECT_TRUE(CloseHandle(transaction));
     const DWORD expectedA = GetParam().kept ? 1 : kMissing;
@@ -174,7 +180,8 @@ INSTANTIATE_TEST_SUITE_P(Endings, RegistryTransactionEnding,
                          ::testing::Values(endingCase{"Commit", ending::commit, true},
                                            endingCase{"Rollback", ending::rollback, false},
                                            endingCase{"CloseWithoutCommit", ending::closeOnly,
-                                                      false}),
+                                                      false},
+                                           endingCase{"TimeOut", ending::timeOut, false}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(RegistryTransactionTest, AnEndedTransactionRefusesAsWindowsDoes)
