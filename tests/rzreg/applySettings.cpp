@@ -1,18 +1,40 @@
-// Writes the settings as the dialog's Apply does (the settings location opened for writing,
-// a registry store on its product key, every catalogue row written, the key closed; the
-// current user's location, then the default profile's), for the install check:
-// applySettings DIRECTORY [valueName=number ...]. The other rows keep their start values.
-// Exit status 0 when the current user's key got every row.
+// Puts values into the main dialog's controls and presses its Apply, offscreen, for the
+// install check: applySettings DIRECTORY [valueName=number ...]. A named check box is ticked
+// or cleared, a named list selects the item carrying the number; everything else keeps what
+// the dialog loaded. Exit status 0 once Apply has run (the install check reads what it wrote).
 
-#include "app/debugSettingsPass.h"
-#include "app/settingsLocation.h"
+#include "app/CReZevavEvadurovDlg.h"
+#include "app/debugSettingsCatalogue.h"
 #include "platform/wideText.h"
-#include "settings/readWriteSettingsToRegistry.h"
 #include "support/stubHeap.h"
 
+#include <QApplication>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+
+namespace
+{
+class silentShell final : public IShellActions
+{
+public:
+    void beep() override {}
+    bool openPath(const QString&) override { return false; }
+    QString chooseFolder(QWidget*, const QString&, const QString&) override { return {}; }
+};
+
+bool selectItem(CDialog& dialog, int listId, DWORD number)
+{
+    for (int i = 0; i < dialog.GetItemCount(listId); ++i)
+    {
+        if (dialog.GetItemData(listId, i) == number)
+        {
+            return dialog.SetCurSel(listId, i);
+        }
+    }
+    return false;
+}
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -21,39 +43,38 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: applySettings DIRECTORY [valueName=number ...]\n");
         return 2;
     }
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
     createStubHeap();
-    debugSettingsValues values =
-        debugSettingsValues::startValues(wideText::fromUtf8(argv[1]).c_str());
-    const auto rows = debugSettingsCatalogue::rows();
+    silentShell shell;
+    CReZevavEvadurovDlg dialog(shell);
+    dialog.Create();
+    dialog.SetDlgItemText(1101, QString::fromUtf8(argv[1]));
     for (int i = 2; i < argc; ++i)
     {
         const std::string pair = argv[i];
         const std::size_t equals = pair.find('=');
         const debugSetting* row =
             debugSettingsCatalogue::findByName(wideText::fromUtf8(pair.substr(0, equals)).c_str());
-        if (row == nullptr || equals == std::string::npos)
+        if (row == nullptr || equals == std::string::npos || row->controlId == 0)
         {
-            std::fprintf(stderr, "applySettings: no setting %s\n", argv[i]);
+            std::fprintf(stderr, "applySettings: no setting with a control named %s\n", argv[i]);
             return 2;
         }
-        values.numbers[static_cast<std::size_t>(row - rows.data())] =
-            static_cast<DWORD>(std::strtoul(pair.c_str() + equals + 1, nullptr, 0));
+        const auto number = static_cast<DWORD>(std::strtoul(pair.c_str() + equals + 1, nullptr, 0));
+        if (debugSettingsCatalogue::findList(row->controlId) != nullptr)
+        {
+            if (!selectItem(dialog, row->controlId, number))
+            {
+                std::fprintf(stderr, "applySettings: list %s has no item %u\n", argv[i], number);
+                return 2;
+            }
+        }
+        else
+        {
+            dialog.CheckDlgButton(row->controlId, number);
+        }
     }
-    settingsLocation location;
-    const auto writeAll = [&]
-    {
-        readWriteSettingsToRegistry store;
-        store.setKey(location.productKey());
-        return debugSettingsPass::writeRows(store, nullptr, values) ==
-               static_cast<int>(rows.size());
-    };
-    const bool userWritten =
-        location.OpenUserSettingsKey(settingsLocation::readWriteAccess) && writeAll();
-    location.CloseSettingsKey();
-    if (location.OpenDefaultUserSettingsKey(settingsLocation::readWriteAccess))
-    {
-        writeAll();
-    }
-    location.CloseSettingsKey();
-    return userWritten ? 0 : 1;
+    // The button's own command route, as a click on "&Apply" takes it.
+    return dialog.OnCommand(3) ? 0 : 1;
 }
