@@ -5,8 +5,9 @@
 # (every test runs with its own temporary HOME and XDG folders), then registers each test
 # with CTest through gtest_discover_tests. GUI binaries get a QApplication on the offscreen
 # platform. WHOLE registers the binary as one CTest test named <name> instead, with the given
-# properties (say FIXTURES_REQUIRED): discovered tests cannot take more properties than the
-# environment, whose list gtest_discover_tests spreads over the arguments.
+# properties (say FIXTURES_REQUIRED). The environment holds one variable: gtest_discover_tests
+# spreads a list over its arguments, which would drop the properties after it; the test mains
+# set the locale themselves.
 include(GoogleTest)
 find_package(GTest REQUIRED)
 
@@ -19,7 +20,7 @@ function(rz_add_test_binary name)
     else()
         target_link_libraries(${name} PRIVATE ${ARG_LIBS} rz_testsupport)
     endif()
-    set(env "QT_QPA_PLATFORM=offscreen" "LC_ALL=C.UTF-8")
+    set(env "QT_QPA_PLATFORM=offscreen")
     if(ARG_WHOLE)
         add_test(NAME ${name} COMMAND ${name})
         set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" ${ARG_PROPERTIES})
@@ -30,6 +31,6 @@ function(rz_add_test_binary name)
     gtest_discover_tests(${name}
         DISCOVERY_TIMEOUT 60
         NO_PRETTY_VALUES
-        PROPERTIES ENVIRONMENT "${env}" TIMEOUT 300
+        PROPERTIES TIMEOUT 300 ENVIRONMENT "${env}"
     )
 endfunction()
