@@ -18,6 +18,7 @@
 #include "platform/registryName.h"
 #include "platform/wideText.h"
 #include "support/stubHeap.h"
+#include "tests/testsupport/silentShellActions.h"
 
 #include <QApplication>
 #include <QSettings>
@@ -89,14 +90,6 @@ std::vector<floorRow> floorRows()
     }
     return rows;
 }
-
-class silentShell final : public IShellActions
-{
-public:
-    void beep() override {}
-    bool openPath(const QString&) override { return false; }
-    QString chooseFolder(QWidget*, const QString&, const QString&) override { return {}; }
-};
 
 // The dialog, created by main() as DoModal creates it, before any benchmark runs.
 CReZevavEvadurovDlg* g_dialog = nullptr;
@@ -290,7 +283,7 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     createStubHeap();
-    silentShell shell;
+    silentShellActions shell;
     CReZevavEvadurovDlg dialog(shell);
     dialog.Create();
     g_dialog = &dialog;

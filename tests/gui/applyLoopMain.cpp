@@ -4,27 +4,17 @@
 #include "tests/gui/alternatingSettings.h"
 
 #include "support/stubHeap.h"
+#include "tests/testsupport/silentShellActions.h"
 
 #include <QApplication>
 #include <cstdio>
-
-namespace
-{
-class silentShell final : public IShellActions
-{
-public:
-    void beep() override {}
-    bool openPath(const QString&) override { return false; }
-    QString chooseFolder(QWidget*, const QString&, const QString&) override { return {}; }
-};
-} // namespace
 
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     createStubHeap();
-    silentShell shell;
+    silentShellActions shell;
     CReZevavEvadurovDlg dialog(shell);
     dialog.Create();
     for (unsigned round = 0;; ++round)

@@ -7,6 +7,7 @@
 #include "app/debugSettingsCatalogue.h"
 #include "platform/wideText.h"
 #include "support/stubHeap.h"
+#include "tests/testsupport/silentShellActions.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -15,14 +16,6 @@
 
 namespace
 {
-class silentShell final : public IShellActions
-{
-public:
-    void beep() override {}
-    bool openPath(const QString&) override { return false; }
-    QString chooseFolder(QWidget*, const QString&, const QString&) override { return {}; }
-};
-
 bool selectItem(CDialog& dialog, int listId, DWORD number)
 {
     for (int i = 0; i < dialog.GetItemCount(listId); ++i)
@@ -46,7 +39,7 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     createStubHeap();
-    silentShell shell;
+    silentShellActions shell;
     CReZevavEvadurovDlg dialog(shell);
     dialog.Create();
     dialog.SetDlgItemText(1101, QString::fromUtf8(argv[1]));
