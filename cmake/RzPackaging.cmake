@@ -32,6 +32,9 @@ set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-dejavu-extra")
 
 set(CPACK_DEBIAN_DEV_PACKAGE_NAME rezevavevadurov-dev)
 set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
+# Static libraries carry no dependencies a tool could read: a program linking them needs
+# SQLite's development files (the CMake package and the pkg-config file ask for them).
+set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "libsqlite3-dev")
 set(CPACK_DEBIAN_DEV_DESCRIPTION
     "Development files of the reZevavEvadurov settings store and registry\nHeaders, static libraries, a CMake package and a pkg-config file.")
 
