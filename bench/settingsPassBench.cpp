@@ -17,10 +17,8 @@
 #include "bench/passTimeReporter.h"
 #include "platform/registryName.h"
 #include "platform/wideText.h"
-#include "support/stubHeap.h"
-#include "tests/testsupport/silentShellActions.h"
+#include "tests/testsupport/offscreenMainDialog.h"
 
-#include <QApplication>
 #include <QSettings>
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
@@ -280,12 +278,8 @@ int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
     const benchSandbox sandbox("settingsPass");
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    createStubHeap();
-    silentShellActions shell;
-    CReZevavEvadurovDlg dialog(shell);
-    dialog.Create();
+    offscreenMainDialog offscreen(argc, argv);
+    CReZevavEvadurovDlg& dialog = offscreen.dialog();
     g_dialog = &dialog;
     // Both keys and all values exist before anything is timed.
     dialog.OnApply();

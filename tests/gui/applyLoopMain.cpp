@@ -3,20 +3,14 @@
 
 #include "tests/gui/alternatingSettings.h"
 
-#include "support/stubHeap.h"
-#include "tests/testsupport/silentShellActions.h"
+#include "tests/testsupport/offscreenMainDialog.h"
 
-#include <QApplication>
 #include <cstdio>
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    createStubHeap();
-    silentShellActions shell;
-    CReZevavEvadurovDlg dialog(shell);
-    dialog.Create();
+    offscreenMainDialog offscreen(argc, argv);
+    CReZevavEvadurovDlg& dialog = offscreen.dialog();
     for (unsigned round = 0;; ++round)
     {
         chooseSettingsSet(dialog, static_cast<int>(round % 2));

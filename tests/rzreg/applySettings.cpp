@@ -3,13 +3,10 @@
 // or cleared, a named list selects the item carrying the number; everything else keeps what
 // the dialog loaded. Exit status 0 once Apply has run (the install check reads what it wrote).
 
-#include "app/CReZevavEvadurovDlg.h"
 #include "app/debugSettingsCatalogue.h"
 #include "platform/wideText.h"
-#include "support/stubHeap.h"
-#include "tests/testsupport/silentShellActions.h"
+#include "tests/testsupport/offscreenMainDialog.h"
 
-#include <QApplication>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -36,12 +33,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: applySettings DIRECTORY [valueName=number ...]\n");
         return 2;
     }
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    createStubHeap();
-    silentShellActions shell;
-    CReZevavEvadurovDlg dialog(shell);
-    dialog.Create();
+    offscreenMainDialog offscreen(argc, argv);
+    CReZevavEvadurovDlg& dialog = offscreen.dialog();
     dialog.SetDlgItemText(1101, QString::fromUtf8(argv[1]));
     for (int i = 2; i < argc; ++i)
     {
