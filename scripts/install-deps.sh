@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  g++ cmake ninja-build pkg-config
+  g++ cmake ninja-build pkg-config ccache
   qt6-base-dev libgl-dev
   libsqlite3-dev sqlite3
   python3 unicode-data
@@ -12,7 +12,7 @@ packages=(
   clang libclang-rt-14-dev
   fonts-dejavu-core fonts-dejavu-extra
   xvfb xdotool xclip libx11-dev libxdamage-dev
-  desktop-file-utils appstream dpkg-dev fakeroot
+  desktop-file-utils appstream dpkg-dev fakeroot file
 )
 
 missing=()
