@@ -339,12 +339,13 @@ INSTANTIATE_TEST_SUITE_P(rzreg, rzregCommandTest, ::testing::ValuesIn(scenarios(
 // A chain of 30,000 nested keys (old hives may hold more): every walk goes down and back up.
 TEST(rzregDeepTree, EveryWalkCopesWithAnyDepth)
 {
+    constexpr int depth = 30000;
     const HANDLE transaction = CreateTransaction(nullptr, nullptr, 0, 0, 0, 0, nullptr);
     HKEY key = nullptr;
     ASSERT_EQ(RegCreateKeyTransactedW(HKEY_CURRENT_USER, u"Software\\Deep", 0, nullptr, 0,
                                       KEY_ALL_ACCESS, nullptr, &key, nullptr, transaction, nullptr),
               ERROR_SUCCESS);
-    for (int level = 0; level < 30000; ++level)
+    for (int level = 0; level < depth; ++level)
     {
         HKEY child = nullptr;
         ASSERT_EQ(
@@ -362,7 +363,12 @@ TEST(rzregDeepTree, EveryWalkCopesWithAnyDepth)
     const std::string deep = "HKCU\\Software\\Deep";
     const rzregTest::result query = run({"query", deep, "/s"});
     EXPECT_EQ(query.status, 0);
-    EXPECT_TRUE(query.out.ends_with("\\k\n    v    REG_SZ    x\n\n")) << query.out.size();
+    std::string leaf = "\nHKEY_CURRENT_USER\\Software\\Deep";
+    for (int level = 0; level < depth; ++level)
+    {
+        leaf += "\\k";
+    }
+    EXPECT_EQ(query.out, leaf + "\n    v    REG_SZ    x\n\n"); // value-less keys print nothing
     EXPECT_EQ(run({"copy", deep, "HKCU\\Software\\Copy", "/s"}).out, OK);
     EXPECT_EQ(run({"compare", deep, "HKCU\\Software\\Copy", "/s"}).status, 0);
     EXPECT_EQ(run({"delete", deep, "/f"}).out, OK);
