@@ -8,6 +8,7 @@
 #include "tests/testsupport/testSandbox.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 namespace
 {
@@ -373,6 +374,24 @@ TEST(rzregDeepTree, EveryWalkCopesWithAnyDepth)
     EXPECT_EQ(run({"compare", deep, "HKCU\\Software\\Copy", "/s"}).status, 0);
     EXPECT_EQ(run({"delete", deep, "/f"}).out, OK);
     EXPECT_EQ(run({"query", deep}).err, NOT_FOUND);
+}
+
+// A hive of the first format holding "file" and "f\u0131le", which fold alike now: the refold
+// keeps the second apart, and only the enumeration still reaches it.
+TEST(rzregRefoldedHive, ValuesShowWhatTheEnumerationGives)
+{
+    ASSERT_EQ(run({"add", K, "/v", "file", "/t", "REG_DWORD", "/d", "3", "/f"}).out, OK);
+    const auto hive = testsupport::sandboxConfigHome() / "reZevavEvadurov/HKEY_CURRENT_USER.hive";
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(hive.c_str(), &db), SQLITE_OK);
+    const char* sql = "INSERT INTO hiveValue(keyId, name, folded, type, data) SELECT keyId, "
+                      "'f\xC4\xB1le', X'00460130004C0045', 3, X'0400' FROM hiveValue; "
+                      "PRAGMA user_version = 1";
+    EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+    EXPECT_EQ(run({"query", K}).out, "\n" + FULL +
+                                         "\n    file    REG_DWORD    0x3\n"
+                                         "    f\xC4\xB1le    REG_BINARY    0400\n\n");
 }
 
 } // namespace
