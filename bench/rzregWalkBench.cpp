@@ -52,7 +52,8 @@ void fill(bool deep, long count)
     const DWORD data = 42;
     for (long i = 0; i < count; ++i)
     {
-        const std::u16string child = u"k" + wideText::fromUnsigned(deep ? 0 : i);
+        std::u16string child = u"k"; // appended: g++ 12 misreads literal + string at -O3
+        child += wideText::fromUnsigned(deep ? 0 : static_cast<unsigned long long>(i));
         HKEY key = nullptr;
         check(RegCreateKeyExW(parent, child.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
                               nullptr),
