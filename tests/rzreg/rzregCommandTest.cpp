@@ -337,10 +337,10 @@ TEST_P(rzregCommandTest, EachStepGivesItsOutputAndStatus)
 INSTANTIATE_TEST_SUITE_P(rzreg, rzregCommandTest, ::testing::ValuesIn(scenarios()),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// A chain of 30,000 nested keys (old hives may hold more): every walk goes down and back up.
+// A chain of 20,000 nested keys (old hives may hold more): every walk goes down and back up.
 TEST(rzregDeepTree, EveryWalkCopesWithAnyDepth)
 {
-    constexpr int depth = 30000;
+    constexpr int depth = 20000;
     const HANDLE transaction = CreateTransaction(nullptr, nullptr, 0, 0, 0, 0, nullptr);
     HKEY key = nullptr;
     ASSERT_EQ(RegCreateKeyTransactedW(HKEY_CURRENT_USER, u"Software\\Deep", 0, nullptr, 0,
