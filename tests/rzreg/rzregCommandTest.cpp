@@ -288,6 +288,8 @@ const std::vector<scenario>& scenarios()
              {{"compare", K, C, "/v", "nope"}, "", NOT_FOUND, 1},
              {{"copy", K, C}, "Value a exists, overwrite (Yes/No)? \n" + CANCELED, "", 1},
              {{"copy", K, C}, "Value a exists, overwrite (Yes/No)? " + OK, "", 0, "yes\n"},
+             {{"delete", C, "/v", "a", "/f"}, OK},
+             {{"add", C, "/v", "A", "/d", "1", "/f"}, OK},
              {{"compare", K, C, "/v", "a", "/os"},
               "= Value: " + FULL + "  a  REG_SZ  1\n\nResult Compared: Identical\n" + OK},
          }},

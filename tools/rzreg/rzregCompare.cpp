@@ -100,7 +100,8 @@ public:
     // One value of each key; null where that key does not have it.
     void value(const regValue* a, const regValue* b)
     {
-        if (a != nullptr && b != nullptr && *a == *b)
+        // Names already matched without regard to case; type and bytes must be the same.
+        if (a != nullptr && b != nullptr && a->type == b->type && a->data == b->data)
         {
             same(u"Value: " + m_shownA + line(*a));
             return;
