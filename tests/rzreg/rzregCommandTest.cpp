@@ -1,9 +1,14 @@
 // rzreg as a user runs it: one table of command lines with their exact output and exit status.
 // Each scenario starts from empty hives; its steps run in order, each a separate process.
 
+#include "platform/handle.h"
+#include "platform/registry.h"
+#include "platform/transaction.h"
 #include "tests/rzreg/rzregProcess.h"
+#include "tests/testsupport/testSandbox.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 namespace
 {
@@ -38,6 +43,9 @@ const std::string OK = "The operation completed successfully.\n";
 const std::string NOT_FOUND =
     "ERROR: The system was unable to find the specified registry key or value.\n";
 const std::string CANCELED = "The operation was canceled by the user.\n";
+const std::string C = "HKCU\\Software\\Corvane\\Copy";
+const std::string FULL_C = "HKEY_CURRENT_USER\\Software\\Corvane\\Copy";
+const std::string FILE_ARG = "@file"; // replaced by a file in the test's sandbox
 
 std::string syntax(const std::string& op)
 {
@@ -69,7 +77,7 @@ const std::vector<scenario>& scenarios()
               "",
               true},
              {{"ADD", "--help"},
-              "\nRZREG ADD KeyName [/v ValueName | /ve] [/t Type] [/d Data] [/f]\n",
+              "\nRZREG ADD KeyName [/v ValueName | /ve] [/t Type] [/s Separator] [/d Data] [/f]\n",
               "",
               0,
               "",
@@ -82,11 +90,19 @@ const std::vector<scenario>& scenarios()
               true},
              {{"export", "/?"}, "\nRZREG EXPORT KeyName FileName [/y]\n", "", 0, "", true},
              {{"import", "/?"}, "\nRZREG IMPORT FileName\n", "", 0, "", true},
+             {{"copy", "/?"}, "\nRZREG COPY KeyName1 KeyName2 [/s] [/f]\n", "", 0, "", true},
+             {{"compare", "/?"}, "\nRZREG COMPARE KeyName1 KeyName2 [/v", "", 0, "", true},
+             {{"--version"}, "rzreg 1.", "", 0, "", true},
          }},
         {"BadCommandLines",
          {
              {{}, "", syntax(""), 1},
-             {{"copy", K}, "", syntax(""), 1},
+             {{"move", K}, "", syntax(""), 1},
+             {{"copy", K}, "", syntax("COPY "), 1},
+             {{"compare", K, K, "/s", "/ve"}, "", syntax("COMPARE "), 1},
+             {{"compare", K, K, "/oa", "/os"}, "", syntax("COMPARE "), 1},
+             {{"add", K, "/t", "REG_MULTI_SZ", "/s", "ab", "/f"}, "", syntax("ADD "), 1},
+             {{"add", "HKCU\\", "/v", "X", "/d", "foo", "/f"}, "", badKey("ADD"), 1},
              {{"query"}, "", syntax("QUERY "), 1},
              {{"query", K, "/x"}, "", syntax("QUERY "), 1},
              {{"query", K, "/v", "a", "/ve"}, "", syntax("QUERY "), 1},
@@ -111,6 +127,13 @@ const std::vector<scenario>& scenarios()
              add({"/v", "q", "/t", "REG_QWORD", "/d", "81985529216486895"}),
              add({"/v", "bin", "/t", "REG_BINARY", "/d", "00ff7A"}),
              add({"/v", "none", "/t", "REG_NONE"}),
+             add({"/v", "text", "/t", "REG_NONE", "/d", "deadbeef"}),
+             add({"/v", "odd", "/t", "REG_BINARY", "/d", "DeAdBeEf0DD"}),
+             add({"/v", "ones", "/t", "REG_QWORD", "/d", "-1"}),
+             add({"/v", "q0", "/t", "REG_QWORD"}),
+             add({"/v", "d0", "/t", "REG_DWORD_LITTLE_ENDIAN", "/d", "-1"}),
+             add({"/v", "be", "/t", "REG_DWORD_BIG_ENDIAN", "/d", "0x12345678"}),
+             add({"/v", "sep", "/t", "REG_MULTI_SZ", "/s", ",", "/d", "a,b,"}),
              add({"/v", "empty"}),
              add({"/ve", "/d", "default"}),
              {{"query", K},
@@ -118,7 +141,12 @@ const std::vector<scenario>& scenarios()
                   "\n    debugHeap    REG_DWORD    0x1\n    big    REG_DWORD    0xffffffff\n"
                   "    dir    REG_SZ    /tmp/a \"b\"\n    path    REG_EXPAND_SZ    %HOME%/x\n"
                   "    list    REG_MULTI_SZ    a\\0b c\n    q    REG_QWORD    0x123456789abcdef\n"
-                  "    bin    REG_BINARY    00FF7A\n    none    REG_NONE    \n"
+                  "    bin    REG_BINARY    00FF7A\n    none    REG_NONE    0000\n"
+                  "    text    REG_NONE    640065006100640062006500650066000000\n"
+                  "    odd    REG_BINARY    0DEADBEEF0DD\n    ones    REG_QWORD    "
+                  "0xffffffffffffffff\n"
+                  "    q0    REG_QWORD    0x0\n    d0    REG_DWORD    0xffffffff\n"
+                  "    be    REG_DWORD_BIG_ENDIAN    0x12345678\n    sep    REG_MULTI_SZ    a\\0b\n"
                   "    empty    REG_SZ    \n    (Default)    REG_SZ    default\n\n"},
              {{"query", "hkcu\\SOFTWARE\\corvane\\TARNWICKX64", "/V", "DEBUGHEAP"},
               "\nHKEY_CURRENT_USER\\SOFTWARE\\corvane\\TARNWICKX64\n"
@@ -146,10 +174,11 @@ const std::vector<scenario>& scenarios()
               "",
               "ERROR: Invalid syntax. Specify valid hex data for '/d'.\n",
               1},
-             {{"add", K, "/v", "a", "/t", "REG_BINARY", "/d", "010"},
+             {{"add", K, "/v", "a", "/t", "REG_MULTI_SZ", "/d", "two\\0\\0strings"},
               "",
-              "ERROR: Invalid syntax. Specify valid hex data for '/d'.\n",
+              syntax("ADD "),
               1},
+             {{"add", K, "/v", "a", "/t", "REG_MULTI_SZ", "/d", "\\0a"}, "", syntax("ADD "), 1},
              {{"add", K, "/v", "a", "/t", "REG_LINK"},
               "",
               "ERROR: Invalid syntax. Specify a valid type for '/t'.\n",
@@ -176,6 +205,11 @@ const std::vector<scenario>& scenarios()
               0,
               "y\n"},
              {{"query", K, "/v", "v"}, "\n" + FULL + "\n    v    REG_DWORD    0x2\n\n"},
+             add({"/ve", "/d", "old"}),
+             {{"add", K, "/f"}, OK},
+             {{"query", K, "/ve"}, "\n" + FULL + "\n    (Default)    REG_SZ    \n\n"},
+             {{"add", K, "/t", "REG_DWORD", "/d", "5", "/f"}, OK},
+             {{"query", K, "/ve"}, "\n" + FULL + "\n    (Default)    REG_DWORD    0x5\n\n"},
          }},
         {"SubKeysAndRecursion",
          {
@@ -187,7 +221,8 @@ const std::vector<scenario>& scenarios()
              {{"query", K},
               "\n" + FULL + "\n    x    REG_SZ    top\n\n" + FULL + "\\a\n" + FULL + "\\b\n"},
              {{"query", K, "/s"},
-              "\n" + FULL + "\n    x    REG_SZ    top\n\n" + FULL + "\\a\n\n" + FULL +
+              "\n" + FULL + "\n    x    REG_SZ    top\n\n" + FULL +
+                  "\\a\n    (Default)    REG_SZ    \n\n" + FULL +
                   "\\b\n    x    REG_DWORD    0x2\n\n"},
              {{"query", "HKCU\\Software\\Corvane", "/v", "x", "/s"},
               "\n" + FULL + "\n    x    REG_SZ    top\n\n" + FULL +
@@ -217,20 +252,57 @@ const std::vector<scenario>& scenarios()
              {{"delete", K, "/ve", "/f"}, OK},
              {{"query", K}, "\n" + FULL + "\n    b    REG_SZ    2\n\n" + FULL + "\\sub\n"},
              {{"delete", K, "/va", "/f"}, OK},
-             {{"query", K}, "\n" + FULL + "\n\n" + FULL + "\\sub\n"},
+             {{"query", K}, "\n" + FULL + "\\sub\n"},
              {{"delete", K},
               "Permanently delete the registry key " + FULL + " (Yes/No)? " + CANCELED,
               "",
               1,
               "n\n"},
              {{"delete", "HKCU\\Software", "/f"}, "", "ERROR: Access is denied.\n", 1},
-             {{"query", K, "/s"},
-              "\n" + FULL + "\n\n" + FULL + "\\sub\n\n" + FULL +
-                  "\\sub\\deeper\n    c    REG_SZ    4\n\n"},
+             {{"query", K, "/s"}, "\n" + FULL + "\\sub\\deeper\n    c    REG_SZ    4\n\n"},
              {{"delete", K, "/f"}, OK},
              {{"query", K}, "", NOT_FOUND, 1},
-             {{"query", "HKCU\\Software\\Corvane"}, "\nHKEY_CURRENT_USER\\Software\\Corvane\n\n"},
+             {{"query", "HKCU\\Software\\Corvane"}, "\n"},
              {{"delete", K, "/f"}, "", NOT_FOUND, 1},
+         }},
+        {"CopyAndCompare",
+         {
+             add({"/v", "a", "/d", "1"}),
+             {{"add", K + "\\sub", "/v", "b", "/t", "REG_DWORD", "/d", "2", "/f"}, OK},
+             {{"copy", K, K + "\\SUB\\x", "/s"},
+              "",
+              "ERROR: Cannot copy a key onto itself or one of its subkeys.\n",
+              1},
+             {{"copy", K, C, "/s"}, OK},
+             {{"compare", K, C, "/s"}, "\nResult Compared: Identical\n" + OK},
+             {{"add", C, "/v", "A", "/d", "2", "/f"}, OK},
+             {{"add", C + "\\other", "/f"}, OK},
+             {{"compare", K, C, "/s", "/oa"},
+              "< Value: " + FULL + "  a  REG_SZ  1\n> Value: " + FULL_C +
+                  "  a  REG_SZ  2\n= Key: " + FULL + "\\sub\n> Key: " + FULL_C +
+                  "\\other\n= Value: " + FULL +
+                  "\\sub  b  REG_DWORD  0x2\n\nResult Compared: Different\n" + OK,
+              "",
+              2},
+             {{"compare", K, C, "/s", "/on"}, "\nResult Compared: Different\n" + OK, "", 2},
+             {{"compare", K, C, "/v", "nope"}, "", NOT_FOUND, 1},
+             {{"copy", K, C}, "Value a exists, overwrite (Yes/No)? \n" + CANCELED, "", 1},
+             {{"copy", K, C}, "Value a exists, overwrite (Yes/No)? " + OK, "", 0, "yes\n"},
+             {{"delete", C, "/v", "a", "/f"}, OK},
+             {{"add", C, "/v", "A", "/d", "1", "/f"}, OK},
+             {{"compare", K, C, "/v", "a", "/os"},
+              "= Value: " + FULL + "  a  REG_SZ  1\n\nResult Compared: Identical\n" + OK},
+         }},
+        {"EndianTypesAndLongNamesSurviveExport",
+         {
+             add({"/v", "be", "/t", "REG_DWORD_BIG_ENDIAN", "/d", "1"}),
+             {{"add", K + "\\" + std::string(20000, 'x'), "/f"}, OK},
+             {{"export", K, FILE_ARG, "/y"}, OK},
+             {{"delete", K, "/f"}, OK},
+             {{"import", FILE_ARG}, OK},
+             {{"query", K},
+              "\n" + FULL + "\n    be    REG_DWORD_BIG_ENDIAN    0x1\n\n" + FULL + "\\" +
+                  std::string(20000, 'x') + "\n"},
          }},
     };
     return table;
@@ -252,7 +324,12 @@ TEST_P(rzregCommandTest, EachStepGivesItsOutputAndStatus)
             line += " " + arg;
         }
         SCOPED_TRACE("step " + std::to_string(number) + ": rzreg" + line);
-        const rzregTest::result r = run(step.args, step.input);
+        std::vector<std::string> args = step.args;
+        for (std::string& arg : args)
+        {
+            arg = arg == FILE_ARG ? (testsupport::sandboxRoot() / "keys.reg").string() : arg;
+        }
+        const rzregTest::result r = run(args, step.input);
         EXPECT_EQ(r.status, step.status);
         EXPECT_EQ(step.outPrefixOnly ? r.out.substr(0, step.out.size()) : r.out, step.out);
         EXPECT_EQ(r.err, step.err);
@@ -261,5 +338,62 @@ TEST_P(rzregCommandTest, EachStepGivesItsOutputAndStatus)
 
 INSTANTIATE_TEST_SUITE_P(rzreg, rzregCommandTest, ::testing::ValuesIn(scenarios()),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A chain of 20,000 nested keys (old hives may hold more): every walk goes down and back up.
+TEST(rzregDeepTree, EveryWalkCopesWithAnyDepth)
+{
+    constexpr int depth = 20000;
+    const HANDLE transaction = CreateTransaction(nullptr, nullptr, 0, 0, 0, 0, nullptr);
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyTransactedW(HKEY_CURRENT_USER, u"Software\\Deep", 0, nullptr, 0,
+                                      KEY_ALL_ACCESS, nullptr, &key, nullptr, transaction, nullptr),
+              ERROR_SUCCESS);
+    for (int level = 0; level < depth; ++level)
+    {
+        HKEY child = nullptr;
+        ASSERT_EQ(
+            RegCreateKeyExW(key, u"k", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &child, nullptr),
+            ERROR_SUCCESS);
+        RegCloseKey(key);
+        key = child;
+    }
+    const BYTE data[] = {'x', 0, 0, 0};
+    ASSERT_EQ(RegSetValueExW(key, u"v", 0, REG_SZ, data, sizeof data), ERROR_SUCCESS);
+    RegCloseKey(key);
+    ASSERT_TRUE(CommitTransaction(transaction));
+    CloseHandle(transaction);
+
+    const std::string deep = "HKCU\\Software\\Deep";
+    const rzregTest::result query = run({"query", deep, "/s"});
+    EXPECT_EQ(query.status, 0);
+    std::string leaf = "\nHKEY_CURRENT_USER\\Software\\Deep";
+    for (int level = 0; level < depth; ++level)
+    {
+        leaf += "\\k";
+    }
+    EXPECT_EQ(query.out, leaf + "\n    v    REG_SZ    x\n\n"); // value-less keys print nothing
+    EXPECT_EQ(run({"copy", deep, "HKCU\\Software\\Copy", "/s"}).out, OK);
+    EXPECT_EQ(run({"compare", deep, "HKCU\\Software\\Copy", "/s"}).status, 0);
+    EXPECT_EQ(run({"delete", deep, "/f"}).out, OK);
+    EXPECT_EQ(run({"query", deep}).err, NOT_FOUND);
+}
+
+// A hive of the first format holding "file" and "f\u0131le", which fold alike now: the refold
+// keeps the second apart, and only the enumeration still reaches it.
+TEST(rzregRefoldedHive, ValuesShowWhatTheEnumerationGives)
+{
+    ASSERT_EQ(run({"add", K, "/v", "file", "/t", "REG_DWORD", "/d", "3", "/f"}).out, OK);
+    const auto hive = testsupport::sandboxConfigHome() / "reZevavEvadurov/HKEY_CURRENT_USER.hive";
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(hive.c_str(), &db), SQLITE_OK);
+    const char* sql = "INSERT INTO hiveValue(keyId, name, folded, type, data) SELECT keyId, "
+                      "'f\xC4\xB1le', X'00460130004C0045', 3, X'0400' FROM hiveValue; "
+                      "PRAGMA user_version = 1";
+    EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+    EXPECT_EQ(run({"query", K}).out, "\n" + FULL +
+                                         "\n    file    REG_DWORD    0x3\n"
+                                         "    f\xC4\xB1le    REG_BINARY    0400\n\n");
+}
 
 } // namespace

@@ -20,6 +20,7 @@
 #include "tools/rzreg/regValue.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace regFile
@@ -29,6 +30,8 @@ namespace regFile
 std::u16string header();
 // One key and its values, followed by a blank line.
 std::u16string keyBlock(const regKeyPath& key, const std::vector<regValue>& values);
+// The same for a key given by its long name ("HKEY_CURRENT_USER\\a").
+std::u16string keyBlock(std::u16string_view fullName, const std::vector<regValue>& values);
 // UTF-16LE bytes with the byte-order mark.
 std::vector<BYTE> encode(const std::u16string& text);
 

@@ -117,7 +117,14 @@ std::u16string header()
 
 std::u16string keyBlock(const regKeyPath& key, const std::vector<regValue>& values)
 {
-    std::u16string block = u"[" + key.fullName() + u"]\r\n";
+    return keyBlock(key.fullName(), values);
+}
+
+std::u16string keyBlock(std::u16string_view fullName, const std::vector<regValue>& values)
+{
+    std::u16string block = u"[";
+    block += fullName;
+    block += u"]\r\n";
     for (const regValue& value : values)
     {
         block += valueLine(value) + u"\r\n";

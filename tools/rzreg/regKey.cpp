@@ -7,8 +7,13 @@
 namespace
 {
 
-// Longest value name the registry answers with, plus its terminator.
-constexpr DWORD nameChars = 16384;
+// First guesses for name and data buffers; they double while the registry answers
+// ERROR_MORE_DATA, so no length is too long.
+constexpr DWORD firstNameChars = 256;
+constexpr DWORD firstDataSize = 1024;
+
+constexpr auto moreData = static_cast<LSTATUS>(ERROR_MORE_DATA);
+constexpr auto noMoreItems = static_cast<LSTATUS>(ERROR_NO_MORE_ITEMS);
 
 } // namespace
 
@@ -64,56 +69,86 @@ LSTATUS regKey::openChild(const regKey& parent, const std::u16string& name, REGS
     return RegOpenKeyExW(parent.m_key, name.c_str(), 0, access, &m_key);
 }
 
+LSTATUS regKey::createChild(const regKey& parent, const std::u16string& name, REGSAM access)
+{
+    close();
+    return RegCreateKeyExW(parent.m_key, name.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access,
+                           nullptr, &m_key, nullptr);
+}
+
 LSTATUS regKey::values(std::vector<regValue>& out) const
 {
     out.clear();
-    std::u16string name(nameChars, u'\0');
-    for (DWORD index = 0;; ++index)
+    std::u16string name(firstNameChars, u'\0');
+    std::vector<BYTE> data(firstDataSize);
+    for (DWORD index = 0;;)
     {
-        DWORD chars = nameChars;
-        DWORD size = 0;
-        regValue value;
-        LSTATUS status =
-            RegEnumValueW(m_key, index, name.data(), &chars, nullptr, &value.type, nullptr, &size);
-        if (status == static_cast<LSTATUS>(ERROR_NO_MORE_ITEMS))
+        auto chars = static_cast<DWORD>(name.size());
+        auto size = static_cast<DWORD>(data.size());
+        DWORD type = 0;
+        const LSTATUS status =
+            RegEnumValueW(m_key, index, name.data(), &chars, nullptr, &type, data.data(), &size);
+        if (status == noMoreItems)
         {
             return ERROR_SUCCESS;
         }
+        if (status == moreData)
+        {
+            // Either the name or the data did not fit: grow what was short and ask again.
+            if (size > data.size())
+            {
+                data.resize(size);
+            }
+            else
+            {
+                name.resize(name.size() * 2);
+            }
+            continue;
+        }
         if (status != ERROR_SUCCESS)
         {
             return status;
         }
-        value.name.assign(name.data(), chars);
-        value.data.resize(size);
-        status = RegQueryValueExW(m_key, value.name.c_str(), nullptr, &value.type,
-                                  value.data.data(), &size);
-        if (status != ERROR_SUCCESS)
+        out.push_back(regValue{name.substr(0, chars), type,
+                               std::vector<BYTE>(data.begin(), data.begin() + size)});
+        ++index;
+    }
+}
+
+LSTATUS regKey::subKeyAt(DWORD index, std::u16string& name) const
+{
+    if (name.size() < firstNameChars)
+    {
+        name.resize(firstNameChars);
+    }
+    name.resize(name.capacity());
+    for (;;)
+    {
+        auto chars = static_cast<DWORD>(name.size());
+        const LSTATUS status =
+            RegEnumKeyExW(m_key, index, name.data(), &chars, nullptr, nullptr, nullptr, nullptr);
+        if (status == moreData)
         {
-            return status;
+            name.resize(name.size() * 2);
+            continue;
         }
-        value.data.resize(size);
-        out.push_back(std::move(value));
+        name.resize(status == ERROR_SUCCESS ? chars : 0);
+        return status;
     }
 }
 
 LSTATUS regKey::subKeyNames(std::vector<std::u16string>& out) const
 {
     out.clear();
-    std::u16string name(nameChars, u'\0');
+    std::u16string name;
     for (DWORD index = 0;; ++index)
     {
-        DWORD chars = nameChars;
-        const LSTATUS status =
-            RegEnumKeyExW(m_key, index, name.data(), &chars, nullptr, nullptr, nullptr, nullptr);
-        if (status == static_cast<LSTATUS>(ERROR_NO_MORE_ITEMS))
-        {
-            return ERROR_SUCCESS;
-        }
+        const LSTATUS status = subKeyAt(index, name);
         if (status != ERROR_SUCCESS)
         {
-            return status;
+            return status == noMoreItems ? ERROR_SUCCESS : status;
         }
-        out.emplace_back(name.data(), chars);
+        out.push_back(name);
     }
 }
 
@@ -142,43 +177,78 @@ LSTATUS regKey::deleteValue(const std::u16string& name) const
     return RegDeleteValueW(m_key, name.c_str());
 }
 
-LSTATUS walkKeyTree(const regKeyPath& path, const regKey& key, const keyVisitor& visit)
+namespace
 {
-    LSTATUS status = visit(path, key);
-    std::vector<std::u16string> children;
-    status = status == ERROR_SUCCESS ? key.subKeyNames(children) : status;
-    for (std::size_t i = 0; status == ERROR_SUCCESS && i < children.size(); ++i)
+
+struct walkFrame
+{
+    regKey key;
+    DWORD next = 0;            // the sub-key to look at next
+    std::size_t shownSize = 0; // length of the shown name of the parent
+};
+
+} // namespace
+
+LSTATUS walkKeyTree(const std::u16string& name, const regKey& key, const keyVisitor& visit)
+{
+    // The shown name grows by one level on the way down and is cut back on the way up, so no
+    // level keeps a copy of its path.
+    std::u16string shown = name;
+    std::vector<walkFrame> stack;
+    DWORD rootNext = 0;
+    std::u16string child;
+    LSTATUS status = visit(shown, key);
+    while (status == ERROR_SUCCESS)
     {
-        regKey sub;
-        status = sub.openChild(key, children[i], KEY_READ);
-        status =
-            status == ERROR_SUCCESS ? walkKeyTree(path.child(children[i]), sub, visit) : status;
+        const regKey& at = stack.empty() ? key : stack.back().key;
+        DWORD& next = stack.empty() ? rootNext : stack.back().next;
+        status = at.subKeyAt(next++, child);
+        if (status == noMoreItems)
+        {
+            if (stack.empty())
+            {
+                return ERROR_SUCCESS;
+            }
+            shown.resize(stack.back().shownSize);
+            stack.pop_back();
+            status = ERROR_SUCCESS;
+            continue;
+        }
+        walkFrame frame;
+        status = status == ERROR_SUCCESS ? frame.key.openChild(at, child, KEY_READ) : status;
+        if (status == ERROR_SUCCESS)
+        {
+            frame.shownSize = shown.size();
+            shown += u'\\';
+            shown += child;
+            status = visit(shown, frame.key);
+            stack.push_back(std::move(frame));
+        }
     }
     return status;
 }
 
 LSTATUS deleteKeyTree(const regKeyPath& path)
 {
-    std::vector<std::u16string> children;
+    // Each key goes through its own handle once it has no sub-key left, so no name is passed
+    // back to the parent and no path is built.
+    std::vector<regKey> stack(1);
+    LSTATUS status = stack.back().open(path, KEY_ALL_ACCESS);
+    std::u16string child;
+    while (status == ERROR_SUCCESS && !stack.empty())
     {
-        regKey key;
-        LSTATUS status = key.open(path, KEY_READ);
+        status = stack.back().subKeyAt(0, child);
         if (status == ERROR_SUCCESS)
         {
-            status = key.subKeyNames(children);
+            regKey sub;
+            status = sub.openChild(stack.back(), child, KEY_ALL_ACCESS);
+            stack.push_back(std::move(sub));
         }
-        if (status != ERROR_SUCCESS)
+        else if (status == noMoreItems)
         {
-            return status;
+            status = RegDeleteKeyW(stack.back().get(), u"");
+            stack.pop_back();
         }
     }
-    for (const std::u16string& child : children)
-    {
-        const LSTATUS status = deleteKeyTree(path.child(child));
-        if (status != ERROR_SUCCESS)
-        {
-            return status;
-        }
-    }
-    return RegDeleteKeyW(path.root, path.subKey.c_str());
+    return status;
 }

@@ -77,6 +77,11 @@ std::optional<regKeyPath> regKeyPath::parse(std::u16string_view text)
     const std::u16string_view head = text.substr(0, slash);
     std::u16string_view rest =
         slash == std::u16string_view::npos ? std::u16string_view() : text.substr(slash + 1);
+    // "HKCU\" is refused, as Windows does; "HKCU" alone names the root.
+    if (slash != std::u16string_view::npos && rest.empty())
+    {
+        return std::nullopt;
+    }
     if (!rest.empty() && rest.back() == u'\\')
     {
         rest.remove_suffix(1);

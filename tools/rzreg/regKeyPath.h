@@ -21,6 +21,7 @@ struct regKeyPath
     regKeyPath child(std::u16string_view name) const;
 
     // Null for an unknown root, a remote "\\machine\" prefix, or an empty name inside the path
-    // ("HKCU\\a\\\\b"); one trailing "\" is accepted.
+    // ("HKCU\\a\\\\b") or a root followed by "\" alone; one trailing "\" after a sub-key is
+    // accepted.
     static std::optional<regKeyPath> parse(std::u16string_view text);
 };

@@ -3,6 +3,7 @@
 #include "platform/registry.h"
 #include "platform/wideText.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 
@@ -16,13 +17,17 @@ struct typeEntry
     bool settable; // offered by `add /t`
 };
 
-constexpr std::array<typeEntry, 12> typeTable{{
+constexpr DWORD regDwordBigEndian = 5;
+
+// Looked up in order: REG_DWORD shows as "REG_DWORD", and "REG_DWORD_LITTLE_ENDIAN" names it too.
+constexpr std::array<typeEntry, 13> typeTable{{
     {REG_NONE, u"REG_NONE", true},
     {REG_SZ, u"REG_SZ", true},
     {REG_EXPAND_SZ, u"REG_EXPAND_SZ", true},
     {REG_BINARY, u"REG_BINARY", true},
     {REG_DWORD, u"REG_DWORD", true},
-    {5, u"REG_DWORD_BIG_ENDIAN", false},
+    {REG_DWORD, u"REG_DWORD_LITTLE_ENDIAN", true},
+    {regDwordBigEndian, u"REG_DWORD_BIG_ENDIAN", true},
     {6, u"REG_LINK", false},
     {REG_MULTI_SZ, u"REG_MULTI_SZ", true},
     {8, u"REG_RESOURCE_LIST", false},
@@ -92,8 +97,23 @@ int hexDigit(char16_t c)
     return -1;
 }
 
+// A decimal or 0x number up to `limit`; "-N" is its two's complement in the type's width, and
+// no text at all is 0.
 std::optional<ULONGLONG> parseNumber(std::u16string_view text, ULONGLONG limit)
 {
+    if (text.empty())
+    {
+        return 0;
+    }
+    if (text.front() == u'-')
+    {
+        const auto magnitude = parseNumber(text.substr(1), limit);
+        if (!magnitude || text.size() == 1 || text[1] == u'-')
+        {
+            return std::nullopt;
+        }
+        return (~*magnitude + 1) & limit;
+    }
     unsigned base = 10;
     if (text.size() > 2 && text[0] == u'0' && (text[1] == u'x' || text[1] == u'X'))
     {
@@ -127,6 +147,28 @@ std::vector<BYTE> littleEndianBytes(ULONGLONG value, std::size_t width)
         value >>= 8;
     }
     return data;
+}
+
+// Items split at `separator`, each ended by a NUL, then the closing NUL. An empty item before
+// the last would end the list early when read back, so it is refused; an empty last item (a
+// trailing separator) adds nothing.
+std::optional<std::vector<BYTE>> multiStringBytes(std::u16string_view text,
+                                                  std::u16string_view separator)
+{
+    std::u16string units;
+    std::u16string_view rest = text;
+    while (!rest.empty())
+    {
+        const std::size_t cut = rest.find(separator);
+        if (cut == 0)
+        {
+            return std::nullopt;
+        }
+        units += rest.substr(0, cut);
+        units += u'\0';
+        rest = cut == rest.npos ? std::u16string_view() : rest.substr(cut + separator.size());
+    }
+    return regValueText::bytesOfText(units, true);
 }
 
 } // namespace
@@ -201,6 +243,13 @@ std::u16string display(const regValue& value)
             return hexNumber(littleEndian(value.data));
         }
         break;
+    case regDwordBigEndian:
+        if (size == 4)
+        {
+            return hexNumber(static_cast<ULONGLONG>(value.data[0]) << 24 | value.data[1] << 16 |
+                             value.data[2] << 8 | value.data[3]);
+        }
+        break;
     default:
         break;
     }
@@ -224,30 +273,27 @@ std::vector<BYTE> bytesOfText(std::u16string_view text, bool terminate)
     return data;
 }
 
-std::optional<std::vector<BYTE>> parseData(DWORD type, std::u16string_view text)
+std::optional<std::vector<BYTE>> parseData(DWORD type, std::u16string_view text,
+                                           std::u16string_view separator)
 {
     switch (type)
     {
     case REG_SZ:
     case REG_EXPAND_SZ:
+    case REG_NONE:
         return bytesOfText(text, true);
     case REG_MULTI_SZ:
-    {
-        std::u16string units;
-        std::u16string_view rest = text;
-        while (!rest.empty())
-        {
-            const std::size_t cut = rest.find(u"\\0");
-            units += rest.substr(0, cut);
-            units += u'\0';
-            rest = cut == rest.npos ? std::u16string_view() : rest.substr(cut + 2);
-        }
-        return bytesOfText(units, true);
-    }
+        return multiStringBytes(text, separator);
     case REG_DWORD:
+    case regDwordBigEndian:
         if (const auto number = parseNumber(text, 0xFFFFFFFFull))
         {
-            return littleEndianBytes(*number, 4);
+            std::vector<BYTE> data = littleEndianBytes(*number, 4);
+            if (type == regDwordBigEndian)
+            {
+                std::reverse(data.begin(), data.end());
+            }
+            return data;
         }
         return std::nullopt;
     case REG_QWORD:
@@ -259,15 +305,14 @@ std::optional<std::vector<BYTE>> parseData(DWORD type, std::u16string_view text)
     default:
         break;
     }
-    if (text.size() % 2 != 0)
-    {
-        return std::nullopt;
-    }
+    // An odd count of digits reads as if led by a zero.
     std::vector<BYTE> data;
-    for (std::size_t i = 0; i < text.size(); i += 2)
+    data.reserve(text.size() / 2 + 1);
+    for (std::size_t i = 0; i < text.size();)
     {
-        const int high = hexDigit(text[i]);
-        const int low = hexDigit(text[i + 1]);
+        const bool lone = i == 0 && text.size() % 2 != 0;
+        const int high = lone ? 0 : hexDigit(text[i++]);
+        const int low = hexDigit(text[i++]);
         if (high < 0 || low < 0)
         {
             return std::nullopt;
@@ -275,6 +320,11 @@ std::optional<std::vector<BYTE>> parseData(DWORD type, std::u16string_view text)
         data.push_back(static_cast<BYTE>(high * 16 + low));
     }
     return data;
+}
+
+bool isNumberType(DWORD type)
+{
+    return type == REG_DWORD || type == REG_QWORD || type == regDwordBigEndian;
 }
 
 } // namespace regValueText

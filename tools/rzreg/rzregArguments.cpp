@@ -4,6 +4,7 @@
 
 #include <array>
 #include <string_view>
+#include <utility>
 
 namespace
 {
@@ -25,12 +26,14 @@ struct operationEntry
     int positionals; // KEY, KEY FILE or FILE
 };
 
-constexpr std::array<operationEntry, 5> operations{{
+constexpr std::array<operationEntry, 7> operations{{
     {u"query", op::query, "QUERY", 1},
     {u"add", op::add, "ADD", 1},
     {u"delete", op::remove, "DELETE", 1},
     {u"export", op::exportKey, "EXPORT", 2},
     {u"import", op::importFile, "IMPORT", 1},
+    {u"copy", op::copy, "COPY", 2},
+    {u"compare", op::compare, "COMPARE", 2},
 }};
 
 const operationEntry* findOperation(op operation)
@@ -93,7 +96,8 @@ private:
             slot = true;
             return fault::none;
         };
-        const bool keyOp = r.op == op::query || r.op == op::add || r.op == op::remove;
+        const bool keyOp =
+            r.op == op::query || r.op == op::add || r.op == op::remove || r.op == op::compare;
         if (keyOp && sameNoCase(arg, u"/v"))
         {
             return takesValue(r.valueName);
@@ -106,11 +110,28 @@ private:
         {
             return flag(r.allValues);
         }
-        if (r.op == op::query && sameNoCase(arg, u"/s"))
+        if ((r.op == op::query || r.op == op::copy || r.op == op::compare) &&
+            sameNoCase(arg, u"/s"))
         {
             return flag(r.recurse);
         }
-        if ((r.op == op::add || r.op == op::remove) && sameNoCase(arg, u"/f"))
+        if (r.op == op::add && sameNoCase(arg, u"/s"))
+        {
+            const fault f = takesValue(r.separator);
+            return f == fault::none && r.separator->size() != 1 ? fault::invalidSyntax : f;
+        }
+        if (r.op == op::compare)
+        {
+            for (const auto& [word, mode] : outputModes)
+            {
+                if (sameNoCase(arg, word))
+                {
+                    r.output = mode;
+                    return flag(m_output);
+                }
+            }
+        }
+        if ((r.op == op::add || r.op == op::remove || r.op == op::copy) && sameNoCase(arg, u"/f"))
         {
             return flag(r.force);
         }
@@ -132,7 +153,8 @@ private:
     fault combination()
     {
         const int choices = (r.valueName ? 1 : 0) + (m_ve ? 1 : 0) + (r.allValues ? 1 : 0);
-        if (choices > 1)
+        // compare looks at one value or at trees, not both.
+        if (choices > 1 || (r.op == op::compare && choices > 0 && r.recurse))
         {
             return fault::invalidSyntax;
         }
@@ -143,9 +165,18 @@ private:
         return fault::none;
     }
 
+    static constexpr std::array<std::pair<std::u16string_view, rzregArguments::shown>, 4>
+        outputModes{{
+            {u"/od", rzregArguments::shown::differences},
+            {u"/oa", rzregArguments::shown::all},
+            {u"/os", rzregArguments::shown::matches},
+            {u"/on", rzregArguments::shown::nothing},
+        }};
+
     rzregArguments& r;
     const std::vector<std::u16string>& m_args;
     bool m_ve = false;
+    bool m_output = false;
 };
 
 } // namespace
@@ -162,6 +193,12 @@ rzregArguments rzregArguments::parse(const std::vector<std::u16string>& args)
     if (args.empty())
     {
         r.problem = fault::invalidSyntax;
+        return r;
+    }
+    if (args[0] == u"--version")
+    {
+        r.version = true;
+        r.problem = args.size() == 1 ? fault::none : fault::invalidSyntax;
         return r;
     }
     if (isHelp(args[0]))
@@ -217,6 +254,18 @@ rzregArguments rzregArguments::parse(const std::vector<std::u16string>& args)
         if (r.op == operation::exportKey)
         {
             r.file = args[2];
+        }
+        if (r.op == operation::copy || r.op == operation::compare)
+        {
+            const auto target =
+                args[2].starts_with(u"/") ? std::nullopt : regKeyPath::parse(args[2]);
+            if (!target)
+            {
+                r.problem =
+                    args[2].starts_with(u"/") ? fault::invalidSyntax : fault::invalidKeyName;
+                return r;
+            }
+            r.target = *target;
         }
     }
     r.problem = reader(r, args).options(1 + positionals);

@@ -19,14 +19,14 @@ std::u16string valueLine(const regValue& value)
            regValueText::typeName(value.type) + u"    " + regValueText::display(value) + u"\n";
 }
 
-// One key's name and values, then a blank line.
-LSTATUS printKey(rzregConsole& console, const regKeyPath& path, const regKey& key)
+// One key's name and values, then a blank line; nothing for a key without values.
+LSTATUS printKey(rzregConsole& console, const std::u16string& name, const regKey& key)
 {
     std::vector<regValue> values;
     const LSTATUS status = key.values(values);
-    if (status == ERROR_SUCCESS)
+    if (status == ERROR_SUCCESS && !values.empty())
     {
-        std::u16string text = path.fullName() + u"\n";
+        std::u16string text = name + u"\n";
         for (const regValue& value : values)
         {
             text += valueLine(value);
@@ -68,19 +68,20 @@ int rzregQuery(const rzregArguments& args, rzregConsole& console)
         // Every key at or below the one named that holds the value.
         console.out << '\n';
         unsigned matches = 0;
-        status = walkKeyTree(
-            args.key, key,
-            [&](const regKeyPath& path, const regKey& at) -> LSTATUS
-            {
-                regValue value;
-                const LSTATUS found = at.value(*args.valueName, value);
-                if (found == ERROR_SUCCESS)
-                {
-                    ++matches;
-                    print(console, path.fullName() + u"\n" + valueLine(value) + u"\n");
-                }
-                return found == static_cast<LSTATUS>(ERROR_FILE_NOT_FOUND) ? ERROR_SUCCESS : found;
-            });
+        status = walkKeyTree(args.key.fullName(), key,
+                             [&](const std::u16string& name, const regKey& at) -> LSTATUS
+                             {
+                                 regValue value;
+                                 const LSTATUS found = at.value(*args.valueName, value);
+                                 if (found == ERROR_SUCCESS)
+                                 {
+                                     ++matches;
+                                     print(console, name + u"\n" + valueLine(value) + u"\n");
+                                 }
+                                 return found == static_cast<LSTATUS>(ERROR_FILE_NOT_FOUND)
+                                            ? ERROR_SUCCESS
+                                            : found;
+                             });
         if (status != ERROR_SUCCESS)
         {
             return failed(console, status);
@@ -108,18 +109,19 @@ int rzregQuery(const rzregArguments& args, rzregConsole& console)
     console.out << '\n';
     if (args.recurse)
     {
-        status = walkKeyTree(args.key, key,
-                             [&](const regKeyPath& path, const regKey& at)
-                             { return printKey(console, path, at); });
+        status = walkKeyTree(args.key.fullName(), key,
+                             [&](const std::u16string& name, const regKey& at)
+                             { return printKey(console, name, at); });
         return status == ERROR_SUCCESS ? success : failed(console, status);
     }
     // Without /s the sub-keys are only named, after the values.
     std::vector<std::u16string> children;
-    status = printKey(console, args.key, key);
+    const std::u16string shown = args.key.fullName();
+    status = printKey(console, shown, key);
     status = status == ERROR_SUCCESS ? key.subKeyNames(children) : status;
     for (const std::u16string& child : children)
     {
-        print(console, args.key.child(child).fullName() + u"\n");
+        print(console, shown + u"\\" + child + u"\n");
     }
     return status == ERROR_SUCCESS ? success : failed(console, status);
 }
@@ -131,43 +133,39 @@ int rzregAdd(const rzregArguments& args, rzregConsole& console)
     {
         return failedWith(console, "Invalid syntax. Specify a valid type for '/t'.");
     }
-    // /t or /d without a value name set the default value, as on Windows.
-    std::optional<std::u16string> name = args.valueName;
-    if (!name && (args.type || args.data))
+    // Without /v the default value is set: to /d, or to an empty string.
+    const std::u16string name = args.valueName.value_or(std::u16string());
+    const auto data =
+        regValueText::parseData(*type, args.data.value_or(u""), args.separator.value_or(u"\\0"));
+    if (!data)
     {
-        name = std::u16string();
-    }
-    regValue value;
-    if (name)
-    {
-        const auto data = regValueText::parseData(*type, args.data.value_or(u""));
-        if (!data)
+        if (*type == REG_MULTI_SZ)
         {
-            return failedWith(console, *type == REG_DWORD || *type == REG_QWORD
-                                           ? "Invalid syntax. Specify valid numeric value for '/d'."
-                                           : "Invalid syntax. Specify valid hex data for '/d'.");
+            return invalidSyntax(console, args.operationName());
         }
-        value = {*name, *type, *data};
+        return failedWith(console, regValueText::isNumberType(*type)
+                                       ? "Invalid syntax. Specify valid numeric value for '/d'."
+                                       : "Invalid syntax. Specify valid hex data for '/d'.");
     }
-    if (name && !args.force)
+    const regValue value{name, *type, *data};
+    if (!args.force)
     {
         regKey existing;
-        if (existing.open(args.key, KEY_READ) == ERROR_SUCCESS && valueExists(existing, *name) &&
+        if (existing.open(args.key, KEY_READ) == ERROR_SUCCESS && valueExists(existing, name) &&
             !confirm(console,
-                     u"Value " + (name->empty() ? u"(Default)" : *name) + u" exists, overwrite"))
+                     u"Value " + (name.empty() ? u"(Default)" : name) + u" exists, overwrite"))
         {
             return canceled(console);
         }
     }
     // The new keys and the value land together.
-    const LSTATUS status =
-        inTransaction(args.key,
-                      [&](const regKeyPath& path)
-                      {
-                          regKey key;
-                          LSTATUS r = key.create(path, KEY_READ | KEY_WRITE);
-                          return r == ERROR_SUCCESS && name ? key.setValue(value) : r;
-                      });
+    const LSTATUS status = inTransaction(args.key,
+                                         [&](const regKeyPath& path)
+                                         {
+                                             regKey key;
+                                             LSTATUS r = key.create(path, KEY_READ | KEY_WRITE);
+                                             return r == ERROR_SUCCESS ? key.setValue(value) : r;
+                                         });
     return status == ERROR_SUCCESS ? done(console) : failed(console, status);
 }
 
@@ -240,13 +238,18 @@ int runRzreg(const std::vector<std::u16string>& args, rzregConsole& console)
         return invalidKeyName(console, name);
     }
     if (parsed.problem != rzregArguments::fault::none ||
-        (parsed.op == rzregArguments::operation::none && !parsed.help))
+        (parsed.op == rzregArguments::operation::none && !parsed.help && !parsed.version))
     {
         return invalidSyntax(console, name);
     }
     if (parsed.help)
     {
         console.out << rzregUsage(name);
+        return success;
+    }
+    if (parsed.version)
+    {
+        console.out << rzregVersion();
         return success;
     }
     switch (parsed.op)
@@ -261,6 +264,10 @@ int runRzreg(const std::vector<std::u16string>& args, rzregConsole& console)
         return rzregExport(parsed, console);
     case rzregArguments::operation::importFile:
         return rzregImport(parsed, console);
+    case rzregArguments::operation::copy:
+        return rzregCopy(parsed, console);
+    case rzregArguments::operation::compare:
+        return rzregCompare(parsed, console);
     case rzregArguments::operation::none:
         break;
     }

@@ -10,3 +10,5 @@ int rzregAdd(const rzregArguments& args, rzregConsole& console);
 int rzregDelete(const rzregArguments& args, rzregConsole& console);
 int rzregExport(const rzregArguments& args, rzregConsole& console);
 int rzregImport(const rzregArguments& args, rzregConsole& console);
+int rzregCopy(const rzregArguments& args, rzregConsole& console);
+int rzregCompare(const rzregArguments& args, rzregConsole& console);

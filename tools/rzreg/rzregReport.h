@@ -35,3 +35,5 @@ void print(rzregConsole& console, const std::u16string& text);
 
 // The usage text of one operation ("QUERY", ...), or of the program for an empty name.
 std::string rzregUsage(const std::string& operation);
+// "rzreg <version>" and a line end.
+std::string rzregVersion();

@@ -20,12 +20,12 @@ int rzregExport(const rzregArguments& args, rzregConsole& console)
     }
     // The key and everything below it, parents first.
     std::u16string text = regFile::header();
-    status = walkKeyTree(args.key, key,
-                         [&](const regKeyPath& path, const regKey& at)
+    status = walkKeyTree(args.key.fullName(), key,
+                         [&](const std::u16string& name, const regKey& at)
                          {
                              std::vector<regValue> values;
                              const LSTATUS read = at.values(values);
-                             text += regFile::keyBlock(path, values);
+                             text += regFile::keyBlock(name, values);
                              return read;
                          });
     if (status != ERROR_SUCCESS)
