@@ -49,6 +49,27 @@ std::string readUntilClosed(int fd, std::chrono::milliseconds limit)
     return text;
 }
 
+// The first line `fd` delivers within `limit`, without its end.
+std::string readLine(int fd, std::chrono::milliseconds limit)
+{
+    std::string line;
+    const auto end = std::chrono::steady_clock::now() + limit;
+    for (char c = 0; line.empty() || line.back() != '\n';)
+    {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            end - std::chrono::steady_clock::now());
+        pollfd entry{fd, POLLIN, 0};
+        if (left.count() <= 0 || ::poll(&entry, 1, static_cast<int>(left.count())) <= 0 ||
+            ::read(fd, &c, 1) != 1)
+        {
+            return std::string();
+        }
+        line.push_back(c);
+    }
+    line.pop_back();
+    return line;
+}
+
 } // namespace
 
 child::child(const std::vector<std::string>& argv, const std::vector<std::string>& env)
@@ -183,18 +204,20 @@ processResult run(const std::vector<std::string>& argv, const std::vector<std::s
     return result;
 }
 
-session::session(const std::string& program)
+session::session(const std::string& program, const sessionOptions& options)
 {
     int ready[2];
     if (pipe(ready) != 0)
     {
         return;
     }
-    // Xvfb writes the display number it chose to the descriptor it is given.
+    // Xvfb writes the display number it chose to the descriptor it is given. -noreset: without
+    // it the server resets whenever its last client leaves (an xdotool call while the program
+    // is still starting) and drops a connection being set up meanwhile.
     fcntl(ready[0], F_SETFD, FD_CLOEXEC);
     m_server.emplace(std::vector<std::string>{"Xvfb", "-displayfd", std::to_string(ready[1]),
-                                              "-screen", "0", "1600x1000x24", "-dpi", "96",
-                                              "-nolisten", "tcp"},
+                                              "-noreset", "-screen", "0", "1600x1000x24", "-dpi",
+                                              "96", "-nolisten", "tcp"},
                      std::vector<std::string>{});
     close(ready[1]);
     std::string number = readUntilClosed(ready[0], 60s);
@@ -209,6 +232,29 @@ session::session(const std::string& program)
     }
     m_display = std::string(":").append(number);
     std::vector<std::string> env{"DISPLAY=" + m_display};
+    if (options.sessionBus)
+    {
+        int address[2];
+        if (pipe(address) != 0)
+        {
+            m_display.clear();
+            return;
+        }
+        fcntl(address[0], F_SETFD, FD_CLOEXEC);
+        m_bus.emplace(std::vector<std::string>{"dbus-daemon", "--session", "--nofork",
+                                               "--nopidfile",
+                                               "--print-address=" + std::to_string(address[1])},
+                      env);
+        close(address[1]);
+        m_busAddress = readLine(address[0], 60s);
+        close(address[0]);
+        if (m_busAddress.empty())
+        {
+            return;
+        }
+        env.push_back("DBUS_SESSION_BUS_ADDRESS=" + m_busAddress);
+    }
+    env.insert(env.end(), options.programEnv.begin(), options.programEnv.end());
     if (const char* asan = std::getenv("ASAN_OPTIONS"))
     {
         // libxkbcommon-x11 hands strndup a name that is not terminated within its bound, which
@@ -222,12 +268,23 @@ session::session(const std::string& program)
 session::~session()
 {
     m_program.reset();
+    m_bus.reset();
     m_server.reset();
+}
+
+processResult session::runClient(const std::vector<std::string>& argv)
+{
+    std::vector<std::string> env{"DISPLAY=" + m_display};
+    if (!m_busAddress.empty())
+    {
+        env.push_back("DBUS_SESSION_BUS_ADDRESS=" + m_busAddress);
+    }
+    return run(argv, env);
 }
 
 std::optional<std::string> session::xClient(const std::vector<std::string>& argv)
 {
-    processResult result = run(argv, {"DISPLAY=" + m_display});
+    processResult result = runClient(argv);
     return result.status == 0 ? std::optional<std::string>(std::move(result.out)) : std::nullopt;
 }
 
