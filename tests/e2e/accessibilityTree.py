@@ -16,20 +16,17 @@ import time
 import pyatspi
 
 
-def walk(node, path):
-    yield node, path
+def focusable_controls(node, path, controls):
+    """Adds the focusable, showing controls at and below `node`. The parts of a control (the
+    items of a list, the field of an editable combo box) are spoken with it and left out."""
+    states = node.getState()
+    if states.contains(pyatspi.STATE_FOCUSABLE) and states.contains(pyatspi.STATE_SHOWING):
+        controls.append((node.name or "", node.getRoleName(), path))
+        return controls
     for index in range(node.childCount):
         child = node.getChildAtIndex(index)
         if child is not None:
-            yield from walk(child, f"{path}/{index}")
-
-
-def focusable_controls(application):
-    controls = []
-    for node, path in walk(application, application.name):
-        states = node.getState()
-        if states.contains(pyatspi.STATE_FOCUSABLE) and states.contains(pyatspi.STATE_SHOWING):
-            controls.append((node.name or "", node.getRoleName(), path))
+            focusable_controls(child, f"{path}/{index}", controls)
     return controls
 
 
@@ -39,7 +36,7 @@ def find_controls(name, seconds):
     while time.monotonic() < end:
         for application in pyatspi.Registry.getDesktop(0):
             if application is not None and application.name == name:
-                controls = focusable_controls(application)
+                controls = focusable_controls(application, application.name, [])
                 if controls:
                     return controls
         time.sleep(0.5)
