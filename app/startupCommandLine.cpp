@@ -65,7 +65,8 @@ std::string missingPluginHint(const std::vector<heldMessage>& held, const QStrin
 {
     const QString missingWayland = QStringLiteral("platform plugin \"wayland");
     const bool missing = fatal.contains(missingWayland) ||
-                         std::any_of(held.begin(), held.end(), [&](const heldMessage& message)
+                         std::any_of(held.begin(), held.end(),
+                                     [&](const heldMessage& message)
                                      { return message.text.contains(missingWayland); });
     return missing ? " (install the qt6-wayland package for a window in a Wayland session)" : "";
 }

@@ -135,16 +135,28 @@ std::unique_ptr<childProcess> startServer(std::string& display)
                    "1600x1000x24", "-dpi", "96", "-nolisten", "tcp", static_cast<char*>(nullptr));
         });
     close(ready[1]);
-    char number[32] = {};
-    pollfd entry{ready[0], POLLIN, 0};
-    const ssize_t got =
-        poll(&entry, 1, 60'000) == 1 ? read(ready[0], number, sizeof number - 1) : -1;
+    // The number comes as a line, maybe in more than one write: read all of it, so that Xvfb
+    // never writes into a closed pipe.
+    std::string number;
+    const auto end = clockType::now() + std::chrono::seconds(60);
+    for (char c = 0; number.empty() || number.back() != '\n';)
+    {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(end - clockType::now());
+        pollfd entry{ready[0], POLLIN, 0};
+        if (left.count() <= 0 || poll(&entry, 1, static_cast<int>(left.count())) <= 0 ||
+            read(ready[0], &c, 1) != 1)
+        {
+            break;
+        }
+        number.push_back(c);
+    }
     close(ready[0]);
-    if (got <= 0)
+    if (number.empty() || number.back() != '\n')
     {
         return nullptr;
     }
-    display = std::string(":").append(std::to_string(std::atoi(number)));
+    display = std::string(":").append(std::to_string(std::atoi(number.c_str())));
     return server;
 }
 
@@ -164,8 +176,8 @@ bool watch(Display* x, Window window)
 {
     const int before = g_xError;
     XWindowAttributes attributes{};
-    bool watched = XGetWindowAttributes(x, window, &attributes) != 0 &&
-                   attributes.c_class != InputOnly;
+    bool watched =
+        XGetWindowAttributes(x, window, &attributes) != 0 && attributes.c_class != InputOnly;
     if (watched)
     {
         XDamageCreate(x, window, XDamageReportNonEmpty);
@@ -193,8 +205,8 @@ std::optional<sample> measure(Display* x, int damageEvent, const char* program,
     {
         if (XPending(x) == 0)
         {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                end - clockType::now());
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(end - clockType::now());
             pollfd entry{fd, POLLIN, 0};
             if (left.count() <= 0 || poll(&entry, 1, static_cast<int>(left.count())) <= 0)
             {
@@ -231,8 +243,7 @@ std::optional<sample> measure(Display* x, int damageEvent, const char* program,
 }
 
 // A round that failed (time limit, X error) is run again, up to `attempts` times in all.
-std::optional<sample> measureRetried(Display* x, int damageEvent, const char* program,
-                                     int attempts)
+std::optional<sample> measureRetried(Display* x, int damageEvent, const char* program, int attempts)
 {
     for (int attempt = 1; attempt <= attempts; ++attempt)
     {

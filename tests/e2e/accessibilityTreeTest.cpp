@@ -14,9 +14,10 @@ namespace
 
 TEST(accessibilityTreeTest, EveryFocusableControlHasANameOfItsOwn)
 {
-    ASSERT_TRUE(std::filesystem::exists(RZ_INSTALLED_EXECUTABLE)) << "the install fixture did not run";
-    desktopTest::session desktop(
-        RZ_INSTALLED_EXECUTABLE, {true, {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1"}});
+    ASSERT_TRUE(std::filesystem::exists(RZ_INSTALLED_EXECUTABLE))
+        << "the install fixture did not run";
+    desktopTest::session desktop(RZ_INSTALLED_EXECUTABLE,
+                                 {true, {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1"}});
     ASSERT_TRUE(desktop.serverUp()) << "Xvfb did not start";
     ASSERT_TRUE(desktop.busUp()) << "dbus-daemon did not start";
     ASSERT_FALSE(desktop.waitForWindow("reZevavEvadurov x64").empty()) << "the dialog never showed";
@@ -37,9 +38,10 @@ TEST(desktopSessionTest, ServerKeepsItsStateWhenTheLastClientLeaves)
 {
     desktopTest::session desktop("true");
     ASSERT_TRUE(desktop.serverUp()) << "Xvfb did not start";
-    ASSERT_EQ(desktop.runClient({"xprop", "-root", "-f", "RZ_MARK", "8s", "-set", "RZ_MARK", "kept"})
-                  .status,
-              0);
+    ASSERT_EQ(
+        desktop.runClient({"xprop", "-root", "-f", "RZ_MARK", "8s", "-set", "RZ_MARK", "kept"})
+            .status,
+        0);
     const auto read = desktop.runClient({"xprop", "-root", "RZ_MARK"});
     EXPECT_NE(read.out.find("\"kept\""), std::string::npos) << read.out << read.err;
 }
