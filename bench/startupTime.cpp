@@ -77,7 +77,9 @@ bool fillHive()
 class childProcess
 {
 public:
-    template <class EXEC> explicit childProcess(EXEC exec)
+    // `exec` runs in the child and replaces it; `stopSignal` ends it when the object goes.
+    template <class EXEC>
+    explicit childProcess(EXEC exec, int stopSignal = SIGKILL) : m_stopSignal(stopSignal)
     {
         const pid_t parent = getpid();
         m_pid = fork();
@@ -92,7 +94,7 @@ public:
             _exit(127);
         }
     }
-    ~childProcess() { stop(SIGKILL); }
+    ~childProcess() { stop(m_stopSignal); }
     childProcess(const childProcess&) = delete;
     childProcess& operator=(const childProcess&) = delete;
 
@@ -114,6 +116,7 @@ public:
     }
 
 private:
+    int m_stopSignal;
     pid_t m_pid = -1;
 };
 
@@ -133,7 +136,9 @@ std::unique_ptr<childProcess> startServer(std::string& display)
             fcntl(ready[1], F_SETFD, 0);
             execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-noreset", "-screen", "0",
                    "1600x1000x24", "-dpi", "96", "-nolisten", "tcp", static_cast<char*>(nullptr));
-        });
+        },
+        SIGTERM); // lets it remove its lock file and socket
+
     close(ready[1]);
     // The number comes as a line, maybe in more than one write: read all of it, so that Xvfb
     // never writes into a closed pipe.

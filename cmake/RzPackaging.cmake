@@ -36,13 +36,17 @@ if(NOT rz_changelog_head MATCHES "^rezevavevadurov \\(${rz_debian_version}\\) ")
 endif()
 
 # Every package carries the copyright file and the (source package's) changelog in its own
-# documentation folder, as Debian policy asks.
+# documentation folder, as Debian policy asks, and the lintian overrides that hold for every
+# package of the project (data/debian/lintian-overrides says why each one holds).
 function(rz_debian_package_docs component package)
     set(docdir ${CMAKE_INSTALL_DATADIR}/doc/${package})
     install(FILES ${PROJECT_SOURCE_DIR}/data/debian/copyright
         DESTINATION ${docdir} COMPONENT ${component})
     rz_install_gzipped(${PROJECT_SOURCE_DIR}/data/debian/changelog ${docdir} ${component}
         changelog.Debian)
+    install(FILES ${PROJECT_SOURCE_DIR}/data/debian/lintian-overrides
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides COMPONENT ${component}
+        RENAME ${package})
 endfunction()
 
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME rezevavevadurov)
