@@ -49,27 +49,6 @@ std::string readUntilClosed(int fd, std::chrono::milliseconds limit)
     return text;
 }
 
-// The first line `fd` delivers within `limit`, without its end.
-std::string readLine(int fd, std::chrono::milliseconds limit)
-{
-    std::string line;
-    const auto end = std::chrono::steady_clock::now() + limit;
-    for (char c = 0; line.empty() || line.back() != '\n';)
-    {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            end - std::chrono::steady_clock::now());
-        pollfd entry{fd, POLLIN, 0};
-        if (left.count() <= 0 || ::poll(&entry, 1, static_cast<int>(left.count())) <= 0 ||
-            ::read(fd, &c, 1) != 1)
-        {
-            return std::string();
-        }
-        line.push_back(c);
-    }
-    line.pop_back();
-    return line;
-}
-
 } // namespace
 
 child::child(const std::vector<std::string>& argv, const std::vector<std::string>& env)
@@ -204,7 +183,7 @@ processResult run(const std::vector<std::string>& argv, const std::vector<std::s
     return result;
 }
 
-session::session(const std::string& program, const sessionOptions& options)
+session::session(const std::string& program)
 {
     int ready[2];
     if (pipe(ready) != 0)
@@ -232,29 +211,6 @@ session::session(const std::string& program, const sessionOptions& options)
     }
     m_display = std::string(":").append(number);
     std::vector<std::string> env{"DISPLAY=" + m_display};
-    if (options.sessionBus)
-    {
-        int address[2];
-        if (pipe(address) != 0)
-        {
-            m_display.clear();
-            return;
-        }
-        fcntl(address[0], F_SETFD, FD_CLOEXEC);
-        m_bus.emplace(std::vector<std::string>{"dbus-daemon", "--session", "--nofork",
-                                               "--nopidfile",
-                                               "--print-address=" + std::to_string(address[1])},
-                      env);
-        close(address[1]);
-        m_busAddress = readLine(address[0], 60s);
-        close(address[0]);
-        if (m_busAddress.empty())
-        {
-            return;
-        }
-        env.push_back("DBUS_SESSION_BUS_ADDRESS=" + m_busAddress);
-    }
-    env.insert(env.end(), options.programEnv.begin(), options.programEnv.end());
     if (const char* asan = std::getenv("ASAN_OPTIONS"))
     {
         // libxkbcommon-x11 hands strndup a name that is not terminated within its bound, which
@@ -268,23 +224,12 @@ session::session(const std::string& program, const sessionOptions& options)
 session::~session()
 {
     m_program.reset();
-    m_bus.reset();
     m_server.reset();
-}
-
-processResult session::runClient(const std::vector<std::string>& argv)
-{
-    std::vector<std::string> env{"DISPLAY=" + m_display};
-    if (!m_busAddress.empty())
-    {
-        env.push_back("DBUS_SESSION_BUS_ADDRESS=" + m_busAddress);
-    }
-    return run(argv, env);
 }
 
 std::optional<std::string> session::xClient(const std::vector<std::string>& argv)
 {
-    processResult result = runClient(argv);
+    processResult result = run(argv, {"DISPLAY=" + m_display});
     return result.status == 0 ? std::optional<std::string>(std::move(result.out)) : std::nullopt;
 }
 

@@ -65,29 +65,16 @@ struct rect
     int x = 0, y = 0, width = 0, height = 0;
 };
 
-struct sessionOptions
-{
-    // A private D-Bus session bus for the program and the clients (and so the accessibility
-    // bus that at-spi2-core starts on request).
-    bool sessionBus = false;
-    std::vector<std::string> programEnv; // more "NAME=value" for the program
-};
-
 class session
 {
 public:
-    // Starts Xvfb on a free display (and a session bus when asked), then the program
-    // `program` on it; the program keeps the test's environment (its XDG folders) but not its
-    // offscreen platform.
-    explicit session(const std::string& program, const sessionOptions& options = {});
+    // Starts Xvfb on a free display and the program `program` on it; the program keeps the
+    // test's environment (its XDG folders) but not its offscreen platform.
+    explicit session(const std::string& program);
     ~session();
 
     bool serverUp() const { return !m_display.empty(); }
-    bool busUp() const { return !m_busAddress.empty(); }
     const std::string& display() const { return m_display; }
-
-    // Runs `argv` to its end on the session's display and bus.
-    processResult runClient(const std::vector<std::string>& argv);
 
     // The id of the visible window titled exactly `title`, waited for; empty if none came.
     std::string waitForWindow(const std::string& title, std::chrono::milliseconds limit = 60s);
@@ -108,10 +95,8 @@ private:
     std::optional<std::string> xClient(const std::vector<std::string>& argv);
 
     std::optional<child> m_server;
-    std::optional<child> m_bus;
     std::optional<child> m_program;
     std::string m_display;
-    std::string m_busAddress;
 };
 
 } // namespace desktopTest
