@@ -1,5 +1,7 @@
 #include "app/startupCommandLine.h"
 
+#include "app/qtStandardOptions.h"
+
 #include "platform/registryHiveLocation.h"
 #include "platform/shellFolder.h"
 #include "platform/wideText.h"
@@ -7,6 +9,7 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <ostream>
@@ -47,7 +50,25 @@ std::string dataFolder()
 
 std::string usageLine()
 {
-    return "Usage: " + std::string(programName) + " [--help | --version]\n";
+    return "Usage: " + std::string(programName) + " [--help | --version] [Qt options]\n";
+}
+
+int refuse(std::ostream& err, std::string_view what, std::string_view arg)
+{
+    err << programName << ": " << what << " '" << arg << "'\n"
+        << usageLine() << "Try '" << programName << " --help' for more.\n";
+    return startupCommandLine::usageError;
+}
+
+// Qt names the platform plugin it could not find; the Wayland one is a package of its own.
+std::string missingPluginHint(const std::vector<heldMessage>& held, const QString& fatal)
+{
+    const QString missingWayland = QStringLiteral("platform plugin \"wayland");
+    const bool missing = fatal.contains(missingWayland) ||
+                         std::any_of(held.begin(), held.end(),
+                                     [&](const heldMessage& message)
+                                     { return message.text.contains(missingWayland); });
+    return missing ? " (install the qt6-wayland package for a window in a Wayland session)" : "";
 }
 
 bool isSet(const char* name)
@@ -79,8 +100,9 @@ void failOnFatal(QtMsgType type, const QMessageLogContext&, const QString& messa
         return;
     }
     const QString reason = g_held->empty() ? message : g_held->front().text;
-    std::fprintf(stderr, "%s: cannot open a window: %s\n", programName.data(),
-                 reason.section(QLatin1Char('\n'), 0, 0).toLocal8Bit().constData());
+    std::fprintf(stderr, "%s: cannot open a window: %s%s\n", programName.data(),
+                 reason.section(QLatin1Char('\n'), 0, 0).toLocal8Bit().constData(),
+                 missingPluginHint(*g_held, message).c_str());
     std::fflush(stderr);
     std::_Exit(startupCommandLine::noDisplay);
 }
@@ -95,6 +117,8 @@ std::string startupCommandLine::helpText()
            "\n"
            "  -h, --help      show this help and exit\n"
            "  -v, --version   show the version and exit\n"
+           "Qt's standard options are taken too: -platform, -style, -reverse,\n"
+           "-qwindowgeometry, -display and the others (man reZevavEvadurov).\n"
            "\n"
            "Current user's settings:  " +
            orMissing(registryHiveLocation::path(HKEY_CURRENT_USER), "HOME") +
@@ -124,10 +148,22 @@ int startupCommandLine::handle(std::span<char* const> args, std::ostream& out, s
 {
     bool help = false;
     bool version = false;
+    bool platformChosen = false;
     for (std::size_t i = 1; i < args.size(); ++i)
     {
         const std::string_view arg = args[i] == nullptr ? std::string_view() : args[i];
-        if (arg == "-h" || arg == "--help")
+        // Qt's own options stay in argv for QApplication to take out.
+        const std::size_t qtOption = qtStandardOptions::length(args, i);
+        if (qtOption == qtStandardOptions::missingValue)
+        {
+            return refuse(err, "option needs a value:", arg);
+        }
+        if (qtOption > 0)
+        {
+            platformChosen = platformChosen || qtStandardOptions::choosesPlatform(arg);
+            i += qtOption - 1;
+        }
+        else if (arg == "-h" || arg == "--help")
         {
             help = true;
         }
@@ -137,9 +173,7 @@ int startupCommandLine::handle(std::span<char* const> args, std::ostream& out, s
         }
         else
         {
-            err << programName << ": unknown option '" << arg << "'\n"
-                << usageLine() << "Try '" << programName << " --help' for more.\n";
-            return usageError;
+            return refuse(err, "unknown option", arg);
         }
     }
     if (help)
@@ -152,7 +186,7 @@ int startupCommandLine::handle(std::span<char* const> args, std::ostream& out, s
         out << versionText();
         return 0;
     }
-    if (!displayNamed())
+    if (!platformChosen && !displayNamed())
     {
         err << programName
             << ": no display to show the dialog on (neither DISPLAY nor WAYLAND_DISPLAY is set)\n";

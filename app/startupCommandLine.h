@@ -5,9 +5,10 @@
 //   -h, --help      usage, where the two settings locations and the data folder are as
 //                   resolved now (one line each); standard output, status 0
 //   -v, --version   "reZevavEvadurov <version>"; standard output, status 0
-//   anything else   the usage on standard error, status 2
-// With no argument the dialog runs, unless the environment names no display at all, which is
-// said in one line on standard error with status 1.
+//   Qt's options    (app/qtStandardOptions.h) left in argv for QApplication to take
+//   anything else   the usage on standard error, status 2; so is a Qt option without its value
+// Otherwise the dialog runs, unless neither the environment nor -platform names a display,
+// which is said in one line on standard error with status 1.
 // Reads the environment and may create the roaming application-data folder (as the dialog
 // does); main thread, before the QApplication exists.
 
@@ -38,7 +39,8 @@ public:
 struct heldMessage;
 
 // While it lives, a fatal message from Qt (the platform plugin could not reach the display
-// named by the environment) ends the process with one line on standard error and status 1,
+// named by the environment, or is not installed: the line then names the package for Wayland)
+// ends the process with one line on standard error and status 1,
 // instead of an abort; Qt's other messages are held back and passed on when it ends. Construct
 // it around the QApplication's construction only; one at a time.
 class displayFailureGuard

@@ -1,10 +1,15 @@
 # Debian packages through CPack: `cpack -G DEB` in a build folder (or `cpack --config
 # <build>/CPackConfig.cmake -G DEB`) makes one package per install component:
-#   runtime -> rezevavevadurov       the GUI program, its desktop entry, icons and metainfo,
-#                                    the registry tool and its manual page
+#   runtime -> rezevavevadurov       the GUI program, its desktop entry, icons, metainfo and
+#                                    manual page, the registry tool and its manual page
 #   dev     -> rezevavevadurov-dev   headers, static libraries, CMake package, pkg-config file
 # Dependencies come from the binaries (dpkg-shlibdeps), so the package asks for exactly the
 # Qt and SQLite libraries the program was linked against.
+# A package is built from a build configured as packaged: prefix /usr (GNUInstallDirs then puts
+# libraries in the multiarch folder) and Debian's hardening flags (RZ_DEBIAN_BUILDFLAGS); the
+# `release` preset is that build. A new package is one more component: its name, section,
+# description and dependencies below, `rz_debian_package_docs` for it, and its component added
+# to CPACK_COMPONENTS_ALL.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME rezevavevadurov)
 set(CPACK_PACKAGE_VENDOR "Corvane")
@@ -22,13 +27,38 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 
+# The Debian revision; the version with it must head data/debian/changelog.
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+set(rz_debian_version ${PROJECT_VERSION}-${CPACK_DEBIAN_PACKAGE_RELEASE})
+file(STRINGS ${PROJECT_SOURCE_DIR}/data/debian/changelog rz_changelog_head LIMIT_COUNT 1)
+if(NOT rz_changelog_head MATCHES "^rezevavevadurov \\(${rz_debian_version}\\) ")
+    message(FATAL_ERROR "data/debian/changelog does not begin with version ${rz_debian_version}")
+endif()
+
+# Every package carries the copyright file and the (source package's) changelog in its own
+# documentation folder, as Debian policy asks, and the lintian overrides that hold for every
+# package of the project (data/debian/lintian-overrides says why each one holds).
+function(rz_debian_package_docs component package)
+    set(docdir ${CMAKE_INSTALL_DATADIR}/doc/${package})
+    install(FILES ${PROJECT_SOURCE_DIR}/data/debian/copyright
+        DESTINATION ${docdir} COMPONENT ${component})
+    rz_install_gzipped(${PROJECT_SOURCE_DIR}/data/debian/changelog ${docdir} ${component}
+        changelog.Debian)
+    install(FILES ${PROJECT_SOURCE_DIR}/data/debian/lintian-overrides
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides COMPONENT ${component}
+        RENAME ${package})
+endfunction()
+
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME rezevavevadurov)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION devel)
 set(CPACK_DEBIAN_RUNTIME_DESCRIPTION
-    "Settings editor for the Tarnwick memory-analysis stub\nOne dialog that loads, edits and writes the stub's 79 diagnostic switches, and\nshows, opens and deletes the product's log files.")
+    "Settings editor for the Tarnwick memory-analysis stub\nOne dialog that loads, edits and writes the stub's 79 diagnostic switches, and\nshows, opens and deletes the product's log files. The rzreg command reads and\nchanges the same settings with the syntax of the Windows reg command.")
 # Not found by dpkg-shlibdeps because they are loaded at run time: a Qt platform plugin (the
-# program cannot open a window without one) and the dialog's stand-in font.
+# program cannot open a window without one) and the dialog's stand-in font. The Wayland plugin
+# gives a native window in a Wayland session; X11 (or XWayland) does without it.
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-dejavu-extra")
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_RECOMMENDS "qt6-wayland")
+rz_debian_package_docs(runtime rezevavevadurov)
 
 set(CPACK_DEBIAN_DEV_PACKAGE_NAME rezevavevadurov-dev)
 set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
@@ -36,6 +66,7 @@ set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
 # SQLite's development files (the CMake package and the pkg-config file ask for them).
 set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "libsqlite3-dev")
 set(CPACK_DEBIAN_DEV_DESCRIPTION
-    "Development files of the reZevavEvadurov settings store and registry\nHeaders, static libraries, a CMake package and a pkg-config file.")
+    "Development files of the reZevavEvadurov settings store and registry\nHeaders, static libraries, a CMake package and a pkg-config file for programs\nthat read or write the settings of the Tarnwick memory-analysis stub through\nthe same registry as the reZevavEvadurov dialog.")
+rz_debian_package_docs(dev rezevavevadurov-dev)
 
 include(CPack)

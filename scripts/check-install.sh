@@ -57,5 +57,5 @@ for program in "$work/example/readSwitches" "$work/readSwitchesPc"; do
 done
 # The staged tool sees the same values, and its man page is in place.
 "$stage/bin/rzreg" query 'HKCU\Software\Corvane\Tarnwickx64' /v debugHeap
-test -f "$stage/share/man/man1/rzreg.1"
+test -f "$stage/share/man/man1/rzreg.1.gz"
 echo "check-install: the installed library reads what Apply wrote"

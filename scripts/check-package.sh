@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Checks what a desktop user gets: the desktop entry and the AppStream metainfo validate, the
 # runtime component installs into a staging prefix, and the Debian packages build, with the
-# runtime package's dependencies computed from the binaries.
-# Usage: scripts/check-package.sh [preset]   (default release; the build must exist)
+# runtime package's dependencies computed from the binaries, and pass lintian without an error
+# or a warning (its informational and pedantic notes are printed).
+# Usage: scripts/check-package.sh [preset]   (default release; the build must exist and be
+# configured as packaged: prefix /usr and Debian's build flags, as the release preset is)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 preset="${1:-release}"
@@ -16,14 +18,26 @@ stage="$(mktemp -d)"
 trap 'rm -rf "$stage"' EXIT
 cmake --install "$build" --prefix "$stage" --component runtime >/dev/null
 for file in "bin/reZevavEvadurov" "share/applications/$id.desktop" "share/metainfo/$id.metainfo.xml" \
-    "share/icons/hicolor/scalable/apps/$id.svg" "share/icons/hicolor/256x256/apps/$id.png"; do
+    "share/icons/hicolor/scalable/apps/$id.svg" "share/icons/hicolor/256x256/apps/$id.png" \
+    "share/man/man1/reZevavEvadurov.1.gz" "share/man/man1/rzreg.1.gz" \
+    "share/doc/rezevavevadurov/copyright" "share/doc/rezevavevadurov/changelog.Debian.gz"; do
     test -f "$stage/$file" || { echo "not installed: $file" >&2; exit 1; }
 done
 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$stage/bin/reZevavEvadurov" --version
 
+rm -f "$build"/*.deb
 (cd "$build" && cpack -G DEB >/dev/null)
 deb="$(ls "$build"/rezevavevadurov_*.deb)"
+dev="$(ls "$build"/rezevavevadurov-dev_*.deb)"
 dpkg-deb --info "$deb"
 dpkg-deb --field "$deb" Depends | grep -q 'libqt6widgets6' ||
     { echo "the package names no Qt dependency" >&2; exit 1; }
-echo "== package ok: $deb"
+dpkg-deb --field "$deb" Recommends | grep -q 'qt6-wayland' ||
+    { echo "the package does not recommend the Wayland plugin" >&2; exit 1; }
+multiarch="$(dpkg-architecture -qDEB_HOST_MULTIARCH)"
+dpkg-deb --contents "$dev" | grep -q "usr/lib/$multiarch/pkgconfig/reZevavEvadurov.pc" ||
+    { echo "the library is not in the multiarch folder usr/lib/$multiarch" >&2; exit 1; }
+
+# Errors and warnings fail; informational and pedantic notes are shown.
+lintian --fail-on error,warning --display-info --pedantic "$deb" "$dev"
+echo "== packages ok: $deb $dev"

@@ -11,8 +11,9 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   fonts-dejavu-core fonts-dejavu-extra
-  xvfb xdotool xclip libx11-dev libxdamage-dev
-  desktop-file-utils appstream dpkg-dev fakeroot file
+  xvfb xdotool xclip x11-utils libx11-dev libxdamage-dev
+  dbus-daemon at-spi2-core python3-pyatspi
+  desktop-file-utils appstream dpkg-dev fakeroot file lintian
 )
 
 missing=()

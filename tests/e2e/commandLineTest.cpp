@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -61,7 +62,7 @@ TEST_P(commandLineTest, AnswersWithoutADisplay)
     }
 }
 
-const char* const usage = "Usage: reZevavEvadurov [--help | --version]\n";
+const char* const usage = "Usage: reZevavEvadurov [--help | --version] [Qt options]\n";
 
 INSTANTIATE_TEST_SUITE_P(
     cases, commandLineTest,
@@ -84,6 +85,34 @@ INSTANTIATE_TEST_SUITE_P(
                    "",
                    "reZevavEvadurov: unknown option 'x'\nUsage: "},
         optionCase{"noDisplay", {}, nullptr, 1, "", "reZevavEvadurov: no display"},
+        // Qt's own options are left to QApplication, their values with them.
+        optionCase{"qtOptions",
+                   {"-style", "fusion", "-reverse", "--qwindowgeometry", "640x480+0+0",
+                    "-style=fusion", "-qwindowtitle", "--help", "-display", ":9", "-nograb",
+                    "--platformtheme", "x", "--version"},
+                   nullptr,
+                   0,
+                   "reZevavEvadurov 1.0.0\n",
+                   ""},
+        optionCase{"qtOptionWithoutValue",
+                   {"--version", "-style"},
+                   nullptr,
+                   2,
+                   "",
+                   "reZevavEvadurov: option needs a value: '-style'\nUsage: "},
+        optionCase{"notTakenByQt",
+                   {"-ncols", "16"},
+                   nullptr,
+                   2,
+                   "",
+                   "reZevavEvadurov: unknown option '-ncols'\nUsage: "},
+        // -platform names the window system itself, so a missing DISPLAY does not matter.
+        optionCase{"platformOption",
+                   {"-platform", "rzNoSuchPlatform"},
+                   nullptr,
+                   1,
+                   "",
+                   "reZevavEvadurov: cannot open a window: "},
         optionCase{"unreachableDisplay",
                    {},
                    "DISPLAY=:7919",
@@ -91,6 +120,18 @@ INSTANTIATE_TEST_SUITE_P(
                    "",
                    "reZevavEvadurov: cannot open a window"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(commandLineTest, NamesThePackageOfAMissingWaylandPlugin)
+{
+    const auto result = runTool({"-platform", "wayland"}, "WAYLAND_DISPLAY=rz-no-such-socket");
+    EXPECT_EQ(result.status, 1) << result.err;
+    EXPECT_EQ(result.err.rfind("reZevavEvadurov: cannot open a window: ", 0), 0u) << result.err;
+    if (std::filesystem::exists(RZ_QT_PLUGINS "/platforms/libqwayland-generic.so"))
+    {
+        GTEST_SKIP() << "qt6-wayland is installed: its plugin is there to load";
+    }
+    EXPECT_NE(result.err.find("install the qt6-wayland package"), std::string::npos) << result.err;
+}
 
 TEST(commandLineHelpTest, NamesTheLocationsAsResolvedNow)
 {

@@ -190,11 +190,13 @@ session::session(const std::string& program)
     {
         return;
     }
-    // Xvfb writes the display number it chose to the descriptor it is given.
+    // Xvfb writes the display number it chose to the descriptor it is given. -noreset: without
+    // it the server resets whenever its last client leaves (an xdotool call while the program
+    // is still starting) and drops a connection being set up meanwhile.
     fcntl(ready[0], F_SETFD, FD_CLOEXEC);
     m_server.emplace(std::vector<std::string>{"Xvfb", "-displayfd", std::to_string(ready[1]),
-                                              "-screen", "0", "1600x1000x24", "-dpi", "96",
-                                              "-nolisten", "tcp"},
+                                              "-noreset", "-screen", "0", "1600x1000x24", "-dpi",
+                                              "96", "-nolisten", "tcp"},
                      std::vector<std::string>{});
     close(ready[1]);
     std::string number = readUntilClosed(ready[0], 60s);
