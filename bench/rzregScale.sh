@@ -8,13 +8,15 @@
 # Usage: bench/rzregScale.sh [RZREG] [SCALE]
 #   RZREG  the rzreg binary (default: rzreg from PATH)
 #   SCALE  a factor on every size, e.g. 0.1 for a quick run (default 1)
-# RZ_BENCH_LIMIT (seconds, default 1800) ends a run that takes longer (exit status 124).
+# RZ_BENCH_LIMIT (seconds, default 1800) ends a run that takes longer (exit status 124);
+# RZ_BENCH_MEMORY (MB of address space, default 4096) keeps a run from taking the machine.
 # Needs /usr/bin/time (Debian package `time`) and python3.
 set -euo pipefail
 
 rzreg=$(command -v "${1:-rzreg}") || { echo "no rzreg binary: ${1:-rzreg}" >&2; exit 2; }
 scale=${2:-1}
 limit=${RZ_BENCH_LIMIT:-1800}
+memory=${RZ_BENCH_MEMORY:-4096}
 [ -x /usr/bin/time ] || { echo "needs /usr/bin/time: apt-get install time" >&2; exit 2; }
 
 work=$(mktemp -d)
@@ -88,7 +90,8 @@ measure() {
     local mb="-"
     [ -n "$file" ] && mb=$(( $(stat -c %s "$file") / 1048576 ))
     local status=0
-    /usr/bin/time -v -o "$work/time" timeout "$limit" "$rzreg" "$@" >"$work/out" 2>"$work/err" </dev/null || status=$?
+    (ulimit -v $((memory * 1024)) && exec /usr/bin/time -v -o "$work/time" timeout "$limit" \
+        "$rzreg" "$@") >"$work/out" 2>"$work/err" </dev/null || status=$?
     local first
     first=$(cat "$work/err" "$work/out" | grep -v '^$' | head -n 1 | sed "s|$work/||g" | cut -c1-50 || true)
     local elapsed rss
