@@ -16,6 +16,7 @@
 // over lines ending in "\", blank lines between them skipped), or - for a deletion; blank
 // lines, lines starting with ";" or "#", and ";" comments after a key or value. A key or value
 // name holding U+0000 is a damaged line (the registry would cut the name short there).
+
 #include "tools/rzreg/regKeyPath.h"
 #include "tools/rzreg/regValue.h"
 
@@ -52,7 +53,7 @@ struct step
 
 struct fault
 {
-    std::size_t line = 0; // 1-based; 0 for the file as a whole (encoding)
+    std::size_t line = 0; // 1-based; 0 for the file as a whole (odd-size UTF-16)
     std::string reason;   // "bad hex data" and the like, UTF-8
 };
 
