@@ -21,25 +21,25 @@ void check(bool condition)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const std::vector<BYTE> bytes(data, data + size);
-    std::vector<regFile::step> steps;
-    regFile::fault why;
-    if (!regFile::parse(bytes, steps, why))
+    regFile::reader file(std::span<const BYTE>(data, size));
+    while (const regFile::step* s = file.next())
     {
-        check(steps.empty() && !why.reason.empty());
-        return 0;
-    }
-    for (const regFile::step& s : steps)
-    {
-        if (s.what != regFile::step::kind::setValue)
+        check(s->key != nullptr && s->line > 0);
+        if (s->what != regFile::step::kind::setValue)
         {
             continue;
         }
-        const std::u16string text = regFile::header() + regFile::keyBlock(s.key, {s.value});
-        std::vector<regFile::step> again;
-        check(regFile::parse(regFile::encode(text), again, why));
-        check(again.size() == 2 && again[1].what == regFile::step::kind::setValue);
-        check(again[1].value == s.value);
+        const std::u16string text = regFile::header() + regFile::keyBlock(*s->key, {s->value});
+        const std::vector<BYTE> written = regFile::encode(text);
+        regFile::reader again(written);
+        const regFile::step* key = again.next();
+        check(key != nullptr && key->what == regFile::step::kind::createKey);
+        const regFile::step* value = again.next();
+        check(value != nullptr && value->what == regFile::step::kind::setValue);
+        check(value->value == s->value);
+        check(again.next() == nullptr && again.failure().reason.empty());
     }
+    const regFile::fault& why = file.failure();
+    check(why.reason.empty() || why.line > 0 || size % 2 != 0);
     return 0;
 }

@@ -459,7 +459,7 @@ void registryDatabase::rollback()
 DWORD registryDatabase::touchKey(keyId id)
 {
     // Within one transaction a key is stamped once: its later changes commit at the same moment.
-    if (std::find(m_touched.begin(), m_touched.end(), id) != m_touched.end() && inTransaction())
+    if (m_touched.contains(id) && inTransaction())
     {
         return ERROR_SUCCESS;
     }
@@ -473,7 +473,7 @@ DWORD registryDatabase::touchKey(keyId id)
     {
         return ERROR_KEY_DELETED;
     }
-    m_touched.push_back(id);
+    m_touched.insert(id);
     return ERROR_SUCCESS;
 }
 
@@ -512,7 +512,7 @@ DWORD registryDatabase::deleteValue(keyId key, const registryName& name)
 
 DWORD registryDatabase::deleteKey(keyId id)
 {
-    m_touched.erase(std::remove(m_touched.begin(), m_touched.end(), id), m_touched.end());
+    m_touched.erase(id);
     {
         sqliteStatement::run values(statement(deleteKeyValuesStatement));
         const int rc = values.bind(1, id).step();

@@ -28,6 +28,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace registryStore
@@ -154,7 +155,7 @@ private:
     std::unique_ptr<sqlite3, connectionCloser> m_db;
     std::array<sqliteStatement, statementCount> m_statements;
     const pid_t m_owner;
-    std::vector<keyId> m_touched; // keys stamped in the open transaction
+    std::unordered_set<keyId> m_touched; // keys stamped in the open transaction
     bool m_legacyFolds = false;
     // Cursors hold a weak reference to it: a position is trusted only on this connection.
     const std::shared_ptr<const void> m_identity = std::make_shared<char>(0);

@@ -8,11 +8,14 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace
 {
 
 using rzregTest::run;
 using rzregTest::utf16;
+using namespace std::string_literals;
 
 const std::string K = "HKCU\\Software\\Corvane\\Tarnwickx64";
 const std::string FULL = "HKEY_CURRENT_USER\\Software\\Corvane\\Tarnwickx64";
@@ -152,6 +155,7 @@ TEST(rzregFileTest, EveryTypeAndOddSizeRoundTripsThroughExportAndImport)
         {u"expand", REG_EXPAND_SZ, bytes({'%', 0, 'A', 0, '%', 0, 0, 0})},
         {u"multi", REG_MULTI_SZ, bytes({'a', 0, 0, 0, 'b', 0, 0, 0, 0, 0})},
         {u"dword", REG_DWORD, bytes({0x78, 0x56, 0x34, 0x12})},
+        {u"bigEndianDword", 5, bytes({0x12, 0x34, 0x56, 0x78})},
         {u"twoByteDword", REG_DWORD, bytes({1, 0})},
         {u"emptyDword", REG_DWORD, {}},
         {u"qword", REG_QWORD, bytes({1, 2, 3, 4, 5, 6, 7, 8})},
@@ -173,6 +177,7 @@ TEST(rzregFileTest, EveryTypeAndOddSizeRoundTripsThroughExportAndImport)
 
     const rzregTest::result imported = run({"import", file});
     EXPECT_EQ(imported.status, 0) << imported.err;
+    EXPECT_EQ(imported.out + imported.err, OK);
     EXPECT_EQ(readAll(), values);
     ASSERT_EQ(run({"export", K, file, "/y"}).out, OK);
     EXPECT_EQ(rzregTest::readFile(file), exported);
@@ -199,11 +204,11 @@ TEST(rzregFileTest, ImportReadsUtf8AndRegedit4FilesWithDeletionsAndComments)
                                    "\"caf\xC3\xA9\" = \"\xE2\x82\xAC\"\n"
                                    "\"hex\"=hex(2):41,00,\\\n"
                                    "    00,00\n");
-    EXPECT_EQ(run({"import", utf8}).out, OK);
+    EXPECT_EQ(run({"import", utf8}).err, OK);
     const std::string ansi = inSandbox("regedit4.reg");
     rzregTest::writeFile(ansi, "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Corvane\\Tarnwickx64]"
                                "\r\n\"eight\"=hex(2):41,42,00\r\n\"dw\"=dword:0000002a\r\n");
-    EXPECT_EQ(run({"import", ansi}).out, OK);
+    EXPECT_EQ(run({"import", ansi}).err, OK);
     EXPECT_EQ(readAll(), (std::vector<storedValue>{
                              {u"stay", REG_DWORD, bytes({7, 0, 0, 0})},
                              {u"caf\u00E9", REG_SZ, bytes({0xAC, 0x20, 0, 0})},
@@ -226,7 +231,7 @@ TEST(rzregFileTest, AnImportRefusedPartWayChangesNothingInEitherHive)
                              "Corvane]\r\n\"u\"=\"y\"\r\n\r\n[-HKEY_CURRENT_USER\\Software]\r\n");
     const rzregTest::result r = run({"import", file});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "ERROR: Access is denied.\n");
+    EXPECT_EQ(r.err, "ERROR: " + file + ", line 9: Access is denied. Nothing was imported.\n");
     EXPECT_EQ(readAll(), (std::vector<storedValue>{{u"keep", REG_DWORD, bytes({1, 0, 0, 0})}}));
     EXPECT_EQ(run({"query", "HKU\\.DEFAULT\\Software\\Corvane"}).status, 1);
 }
@@ -301,8 +306,18 @@ INSTANTIATE_TEST_SUITE_P(
                     ", line 6: unterminated key name"},
         damagedFile{"ContinuedPastTheEnd", HEAD + "\"b\"=hex:01,\\",
                     ", line 6: hex data continued past its end"},
-        damagedFile{"ContinuedOntoABlankLine", HEAD + "\"b\"=hex:01,\\\r\n\r\n\"c\"=\"x\"\r\n",
-                    ", line 6: hex data continued past its end"},
+        damagedFile{"ContinuedOntoAValue", HEAD + "\"b\"=hex:01,\\\r\n\r\n\"c\"=\"x\"\r\n",
+                    ", line 6: bad hex data"},
+        damagedFile{"HeaderAfterABlankLine", "\r\n" + HEAD,
+                    ", line 1: not a registry file (bad header)"},
+        damagedFile{"NulInDeletedKeyName", HEAD + "[-" + FULL + "\0Gone]\r\n"s,
+                    ", line 6: NUL character in the key name"},
+        damagedFile{"NulInValueName", HEAD + "\"keep\0x\"=dword:00000009\r\n"s,
+                    ", line 6: NUL character in the value name"},
+        damagedFile{"LoneUtf16Surrogate", utf16(HEAD + "\"b\"=\"") + "\x00\xD8\"\x00"s,
+                    ", line 6: lone UTF-16 surrogate"},
+        damagedFile{"Utf8EncodedSurrogate", HEAD + "\"b\"=\"\xED\xA0\x80\"\r\n",
+                    ", line 6: the file is neither UTF-16 with a byte-order mark nor UTF-8"},
         damagedFile{"ValueOutsideAKey",
                     "Windows Registry Editor Version 5.00\r\n\"b\"=\"x\"\r\n" + HEAD.substr(40),
                     ", line 2: value outside a key"},
@@ -313,7 +328,66 @@ INSTANTIATE_TEST_SUITE_P(
         damagedFile{"OddSizeUtf16", utf16(HEAD) + "x",
                     ": the file is not whole UTF-16 text (odd size)"},
         damagedFile{"NotUtf8", HEAD + "\"b\"=\"\xFF\"\r\n",
-                    ": the file is neither UTF-16 with a byte-order mark nor UTF-8"}),
+                    ", line 6: the file is neither UTF-16 with a byte-order mark nor UTF-8"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Files that Windows takes; REGEDIT3 imports nothing, with success.
+struct acceptedFile
+{
+    const char* name;
+    std::string bytes;
+    std::vector<storedValue> stored;
+};
+
+class rzregAcceptedImportTest : public ::testing::TestWithParam<acceptedFile>
+{
+};
+
+const std::string KEYHEAD = "Windows Registry Editor Version 5.00\r\n\r\n[" + FULL + "]\r\n";
+const storedValue KEEP{u"keep", REG_DWORD, bytes({1, 0, 0, 0})};
+const storedValue DWORD2{u"b", REG_DWORD, bytes({2, 0, 0, 0})};
+const storedValue BINARY12{u"b", REG_BINARY, bytes({1, 2})};
+
+TEST_P(rzregAcceptedImportTest, IsImported)
+{
+    setAll({KEEP});
+    const std::string file = inSandbox("accepted.reg");
+    rzregTest::writeFile(file, GetParam().bytes);
+    const rzregTest::result r = run({"import", file});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, OK);
+    EXPECT_EQ(readAll(), GetParam().stored);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    rzreg, rzregAcceptedImportTest,
+    ::testing::Values(
+        acceptedFile{
+            "CommentAfterAValue", KEYHEAD + "\"b\"=dword:00000002 ;note\r\n", {KEEP, DWORD2}},
+        acceptedFile{"HashLine", KEYHEAD + "# note\r\n\"b\"=dword:00000002\r\n", {KEEP, DWORD2}},
+        acceptedFile{
+            "BlankLineInHexData", KEYHEAD + "\"b\"=hex:01,\\\r\n\r\n  02\r\n", {KEEP, BINARY12}},
+        acceptedFile{"CommentAfterAContinuation",
+                     KEYHEAD + "\"b\"=hex:01,\\ ;more\r\n  02\r\n",
+                     {KEEP, BINARY12}},
+        acceptedFile{"KeyEndingInTwoBackslashes",
+                     "REGEDIT4\r\n\r\n[" + FULL + "\\\\]\r\n\"b\"=dword:00000002\r\n",
+                     {KEEP, DWORD2}},
+        acceptedFile{
+            "Regedit3", "REGEDIT3\r\n\r\n[" + FULL + "]\r\n\"b\"=dword:00000002\r\n", {KEEP}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(rzregFileTest, WhatIsNotAFileIsRefusedWithoutBeingRead)
+{
+    const std::string fifo = inSandbox("fifo.reg");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {fifo, inSandbox(""), "/dev/zero"s})
+    {
+        const rzregTest::result r = run({"import", path});
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err, "ERROR: " + path + ": not a regular file. Nothing was imported.\n");
+    }
+}
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "platform/registry.h"
 #include "platform/wideText.h"
+#include "tools/rzreg/regFileLines.h"
 #include "tools/rzreg/regValueText.h"
 
 #include <optional>
@@ -15,55 +16,7 @@ using regFile::step;
 
 constexpr std::u16string_view version5 = u"Windows Registry Editor Version 5.00";
 constexpr std::u16string_view version4 = u"REGEDIT4";
-
-bool decode(const std::vector<BYTE>& bytes, std::u16string& text, fault& why)
-{
-    if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE)
-    {
-        if (bytes.size() % 2 != 0)
-        {
-            why = {0, "the file is not whole UTF-16 text (odd size)"};
-            return false;
-        }
-        text.clear();
-        for (std::size_t i = 2; i < bytes.size(); i += 2)
-        {
-            text += static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8));
-        }
-        return true;
-    }
-    std::string_view utf8(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    if (utf8.starts_with("\xEF\xBB\xBF"))
-    {
-        utf8.remove_prefix(3);
-    }
-    text = wideText::fromUtf8(utf8);
-    if (wideText::toUtf8(text) != utf8)
-    {
-        why = {0, "the file is neither UTF-16 with a byte-order mark nor UTF-8"};
-        return false;
-    }
-    return true;
-}
-
-std::vector<std::u16string_view> splitLines(std::u16string_view text)
-{
-    std::vector<std::u16string_view> lines;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i <= text.size(); ++i)
-    {
-        if (i == text.size() || text[i] == u'\n' || text[i] == u'\r')
-        {
-            lines.push_back(text.substr(start, i - start));
-            if (i + 1 < text.size() && text[i] == u'\r' && text[i + 1] == u'\n')
-            {
-                ++i;
-            }
-            start = i + 1;
-        }
-    }
-    return lines;
-}
+constexpr std::u16string_view version3 = u"REGEDIT3";
 
 std::u16string_view trimmed(std::u16string_view text)
 {
@@ -83,6 +36,17 @@ bool nothingMore(std::u16string_view rest)
 {
     rest = trimmed(rest);
     return rest.empty() || rest.front() == u';';
+}
+
+// Data that cannot hold ";" (numbers, hex lists), without a comment after it.
+std::u16string_view withoutComment(std::u16string_view text)
+{
+    return trimmed(text.substr(0, text.find(u';')));
+}
+
+bool holdsNul(std::u16string_view name)
+{
+    return name.find(u'\0') != name.npos;
 }
 
 // A quoted string starting at text[0] == '"'; `rest` gets what follows the closing quote.
@@ -135,77 +99,125 @@ std::optional<ULONGLONG> hexNumber(std::u16string_view text, std::size_t maxDigi
     return value;
 }
 
-std::optional<std::vector<BYTE>> hexList(std::u16string_view text)
+// Appends the hex pairs of `pending` that a "," ends, or with `last` all of them, and keeps
+// what is left (a pair that goes on on the next line). False at a bad pair.
+bool takeHexPairs(std::u16string& pending, bool last, std::vector<BYTE>& bytes)
 {
-    std::vector<BYTE> bytes;
-    text = trimmed(text);
-    while (!text.empty())
+    std::size_t start = 0;
+    for (std::size_t comma = pending.find(u','); comma != pending.npos;
+         comma = pending.find(u',', start))
     {
-        const std::size_t comma = text.find(u',');
-        const auto item = hexNumber(trimmed(text.substr(0, comma)), 2);
+        const auto item =
+            hexNumber(trimmed(std::u16string_view(pending).substr(start, comma - start)), 2);
         if (!item)
         {
-            return std::nullopt;
-        }
-        bytes.push_back(static_cast<BYTE>(*item));
-        text = comma == text.npos ? std::u16string_view() : trimmed(text.substr(comma + 1));
-    }
-    return bytes;
-}
-
-class parser
-{
-public:
-    explicit parser(std::vector<std::u16string_view> lines) : m_lines(std::move(lines)) {}
-
-    bool run(std::vector<step>& steps, fault& why)
-    {
-        std::size_t first = 0;
-        while (first < m_lines.size() && trimmed(m_lines[first]).empty())
-        {
-            ++first;
-        }
-        const std::u16string_view head =
-            first < m_lines.size() ? trimmed(m_lines[first]) : std::u16string_view();
-        if (head != version5 && head != version4)
-        {
-            why = {first < m_lines.size() ? first + 1 : 1, "not a registry file (bad header)"};
             return false;
         }
-        m_eightBit = head == version4;
-        for (m_index = first + 1; m_index < m_lines.size(); ++m_index)
+        bytes.push_back(static_cast<BYTE>(*item));
+        start = comma + 1;
+    }
+    pending.erase(0, start);
+    if (last && !trimmed(pending).empty())
+    {
+        const auto item = hexNumber(trimmed(pending), 2);
+        if (!item)
         {
-            const std::u16string_view line = trimmed(m_lines[m_index]);
-            const char* reason = nullptr;
-            if (line.empty() || line.front() == u';')
+            return false;
+        }
+        bytes.push_back(static_cast<BYTE>(*item));
+    }
+    return true;
+}
+
+} // namespace
+
+namespace regFile
+{
+
+class reader::parser
+{
+public:
+    explicit parser(std::span<const BYTE> bytes) : m_lines(bytes) {}
+
+    const step* next()
+    {
+        if (m_done)
+        {
+            return nullptr;
+        }
+        if (!m_headerRead && !readHeader())
+        {
+            return finish();
+        }
+        while (m_lines.next(m_line))
+        {
+            const std::u16string_view line = trimmed(m_line);
+            if (line.empty() || line.front() == u';' || line.front() == u'#')
             {
                 continue;
             }
-            const std::size_t number = m_index + 1;
+            m_step.line = m_lines.number();
+            const char* reason = nullptr;
             if (line.front() == u'[')
             {
-                reason = keyLine(line, steps);
+                reason = keyLine(line);
             }
             else if (line.front() == u'"' || line.front() == u'@')
             {
-                reason = valueLine(line, steps);
+                reason = valueLine(line);
             }
             else
             {
                 reason = "neither a key nor a value";
             }
+            if (m_lines.fault() != nullptr)
+            {
+                return finish(); // a line of data could not be decoded
+            }
             if (reason != nullptr)
             {
-                why = {number, reason};
-                steps.clear();
-                return false;
+                m_fault = {m_step.line, reason};
+                return finish();
             }
+            return &m_step;
         }
+        return finish();
+    }
+
+    const fault& failure() const { return m_fault; }
+
+private:
+    // The header stands on the first line, as Windows wants it.
+    bool readHeader()
+    {
+        m_headerRead = true;
+        m_lines.next(m_line);
+        const std::u16string_view head = trimmed(m_line);
+        if (m_lines.fault() == nullptr && head == version3)
+        {
+            m_done = true; // Windows takes such a file and imports nothing from it
+            return false;
+        }
+        if (m_lines.fault() == nullptr && head != version5 && head != version4)
+        {
+            m_fault = {1, "not a registry file (bad header)"};
+            return false;
+        }
+        m_eightBit = head == version4;
         return true;
     }
 
-private:
-    const char* keyLine(std::u16string_view line, std::vector<step>& steps)
+    const step* finish()
+    {
+        m_done = true;
+        if (m_lines.fault() != nullptr && m_fault.reason.empty())
+        {
+            m_fault = {m_lines.wholeFile() ? 0 : m_lines.number(), m_lines.fault()};
+        }
+        return nullptr;
+    }
+
+    const char* keyLine(std::u16string_view line)
     {
         const std::size_t close = line.rfind(u']');
         if (close == line.npos || !nothingMore(line.substr(close + 1)))
@@ -218,7 +230,15 @@ private:
         {
             name.remove_prefix(1);
         }
-        const auto key = regKeyPath::parse(name);
+        while (name.ends_with(u'\\'))
+        {
+            name.remove_suffix(1); // as the registry ignores trailing "\" characters
+        }
+        if (holdsNul(name))
+        {
+            return "NUL character in the key name";
+        }
+        auto key = regKeyPath::parse(name);
         if (!key)
         {
             return "unknown root key or bad key name";
@@ -227,26 +247,34 @@ private:
         {
             return "a root key cannot be deleted";
         }
-        m_key = remove ? std::nullopt : key;
-        steps.push_back({remove ? step::kind::deleteKey : step::kind::createKey, *key, {}});
+        m_key = std::move(*key);
+        m_inKey = !remove;
+        m_step.what = remove ? step::kind::deleteKey : step::kind::createKey;
+        m_step.key = &m_key;
+        m_step.value = {};
         return nullptr;
     }
 
-    const char* valueLine(std::u16string_view line, std::vector<step>& steps)
+    const char* valueLine(std::u16string_view line)
     {
-        if (!m_key)
+        if (!m_inKey)
         {
             return "value outside a key";
         }
-        step s{step::kind::setValue, *m_key, {}};
+        m_step.what = step::kind::setValue;
+        m_step.value = {};
         std::u16string_view rest;
         if (line.front() == u'@')
         {
             rest = line.substr(1);
         }
-        else if (const auto name = quotedString(line, rest))
+        else if (auto name = quotedString(line, rest))
         {
-            s.value.name = *name;
+            if (holdsNul(*name))
+            {
+                return "NUL character in the value name";
+            }
+            m_step.value.name = std::move(*name);
         }
         else
         {
@@ -257,20 +285,14 @@ private:
         {
             return "expected \"=\" after the value name";
         }
-        rest = trimmed(rest.substr(1));
-        const char* reason = valueData(rest, s);
-        if (reason == nullptr)
-        {
-            steps.push_back(std::move(s));
-        }
-        return reason;
+        return valueData(trimmed(rest.substr(1)), m_step.value);
     }
 
-    const char* valueData(std::u16string_view rest, step& s)
+    const char* valueData(std::u16string_view rest, regValue& value)
     {
         if (rest.starts_with(u"-") && nothingMore(rest.substr(1)))
         {
-            s.what = step::kind::deleteValue;
+            m_step.what = step::kind::deleteValue;
             return nullptr;
         }
         if (rest.starts_with(u"\""))
@@ -285,28 +307,28 @@ private:
             {
                 return "unexpected text after the string";
             }
-            s.value.type = REG_SZ;
-            s.value.data = regValueText::bytesOfText(*text, true);
+            value.type = REG_SZ;
+            value.data = regValueText::bytesOfText(*text, true);
             return nullptr;
         }
         if (rest.starts_with(u"dword:"))
         {
-            const auto number = hexNumber(trimmed(rest.substr(6)), 8);
+            const auto number = hexNumber(withoutComment(rest.substr(6)), 8);
             if (!number)
             {
                 return "bad dword data";
             }
-            s.value.type = REG_DWORD;
-            s.value.data = {static_cast<BYTE>(*number), static_cast<BYTE>(*number >> 8),
-                            static_cast<BYTE>(*number >> 16), static_cast<BYTE>(*number >> 24)};
+            value.type = REG_DWORD;
+            value.data = {static_cast<BYTE>(*number), static_cast<BYTE>(*number >> 8),
+                          static_cast<BYTE>(*number >> 16), static_cast<BYTE>(*number >> 24)};
             return nullptr;
         }
-        return hexData(rest, s);
+        return hexData(rest, value);
     }
 
-    const char* hexData(std::u16string_view rest, step& s)
+    const char* hexData(std::u16string_view rest, regValue& value)
     {
-        DWORD type = REG_BINARY;
+        value.type = REG_BINARY;
         if (rest.starts_with(u"hex("))
         {
             const std::size_t close = rest.find(u')');
@@ -316,7 +338,7 @@ private:
             {
                 return "bad value type";
             }
-            type = static_cast<DWORD>(*number);
+            value.type = static_cast<DWORD>(*number);
             rest = rest.substr(close + 1);
         }
         else if (rest.starts_with(u"hex"))
@@ -331,52 +353,80 @@ private:
         {
             return "bad value type";
         }
-        std::u16string list(rest.substr(1));
-        while (!list.empty() && list.back() == u'\\')
+        // Pairs are taken line by line, so a long value never holds its text whole.
+        std::u16string pending(withoutComment(rest.substr(1)));
+        while (pending.ends_with(u'\\'))
         {
-            list.pop_back();
-            // A blank line or the end of the file where the data goes on means it was cut.
-            if (++m_index >= m_lines.size() || trimmed(m_lines[m_index]).empty())
+            pending.pop_back();
+            if (!takeHexPairs(pending, false, value.data))
+            {
+                return "bad hex data";
+            }
+            if (!nextDataLine())
             {
                 return "hex data continued past its end";
             }
-            list += trimmed(m_lines[m_index]);
+            pending += withoutComment(m_line);
         }
-        const auto bytes = hexList(list);
-        if (!bytes)
+        if (!takeHexPairs(pending, true, value.data))
         {
             return "bad hex data";
         }
-        s.value.type = type;
-        s.value.data = *bytes;
-        if (m_eightBit && (type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ))
+        if (m_eightBit &&
+            (value.type == REG_SZ || value.type == REG_EXPAND_SZ || value.type == REG_MULTI_SZ))
         {
-            const std::string narrow(bytes->begin(), bytes->end());
-            s.value.data = regValueText::bytesOfText(wideText::fromUtf8(narrow), false);
+            const std::string narrow(value.data.begin(), value.data.end());
+            value.data = regValueText::bytesOfText(wideText::fromUtf8(narrow), false);
         }
         return nullptr;
     }
 
-    std::vector<std::u16string_view> m_lines;
-    std::size_t m_index = 0;
-    bool m_eightBit = false;
-    std::optional<regKeyPath> m_key;
-};
-
-} // namespace
-
-namespace regFile
-{
-
-bool parse(const std::vector<BYTE>& bytes, std::vector<step>& steps, fault& why)
-{
-    steps.clear();
-    std::u16string text;
-    if (!decode(bytes, text, why))
+    // The next line holding more than blanks and a comment; false at the end of the file.
+    bool nextDataLine()
     {
+        while (m_lines.next(m_line))
+        {
+            if (!withoutComment(m_line).empty())
+            {
+                return true;
+            }
+        }
         return false;
     }
-    return parser(splitLines(text)).run(steps, why);
+
+    regFileLines m_lines;
+    std::u16string m_line;
+    bool m_headerRead = false;
+    bool m_done = false;
+    bool m_eightBit = false;
+    bool m_inKey = false;
+    regKeyPath m_key;
+    step m_step;
+    fault m_fault;
+};
+
+reader::reader(std::span<const BYTE> bytes) : m_parser(std::make_unique<parser>(bytes)) {}
+
+reader::~reader() = default;
+
+const step* reader::next()
+{
+    return m_parser->next();
+}
+
+const fault& reader::failure() const
+{
+    return m_parser->failure();
+}
+
+bool check(std::span<const BYTE> bytes, fault& why)
+{
+    reader file(bytes);
+    while (file.next() != nullptr)
+    {
+    }
+    why = file.failure();
+    return why.reason.empty();
 }
 
 } // namespace regFile

@@ -1,6 +1,7 @@
 #include "tools/rzreg/regImport.h"
 
 #include "platform/registry.h"
+#include "tools/rzreg/regFile.h"
 #include "tools/rzreg/regKey.h"
 #include "tools/rzreg/regTransaction.h"
 
@@ -16,15 +17,14 @@ LSTATUS ignoreMissing(LSTATUS status)
     return status == static_cast<LSTATUS>(ERROR_FILE_NOT_FOUND) ? ERROR_SUCCESS : status;
 }
 
-// `key` is the step's key with the transaction's root in place of the predefined one.
-LSTATUS applyStep(const step& s, const regKeyPath& key, regKey& current)
+LSTATUS applyStep(const step& s, HKEY root, regKey& current)
 {
     switch (s.what)
     {
     case step::kind::createKey:
-        return current.create(key, KEY_READ | KEY_WRITE);
+        return current.create(regKeyPath{root, s.key->subKey}, KEY_READ | KEY_WRITE);
     case step::kind::deleteKey:
-        return ignoreMissing(deleteKeyTree(key));
+        return ignoreMissing(deleteKeyTree(regKeyPath{root, s.key->subKey}));
     case step::kind::setValue:
         return current.setValue(s.value);
     case step::kind::deleteValue:
@@ -33,53 +33,72 @@ LSTATUS applyStep(const step& s, const regKeyPath& key, regKey& current)
     return ERROR_INVALID_PARAMETER;
 }
 
-} // namespace
-
-LSTATUS applyImport(const std::vector<step>& steps)
+// The open transactions of an import, one per hive, in the order they were begun.
+class hiveTransactions
 {
-    std::list<regTransaction> transactions; // each stays where it was made
-    const auto transactionFor = [&](HKEY hive) -> regTransaction*
+public:
+    // The transaction root for `hive`, begun on first use.
+    LSTATUS rootFor(HKEY hive, HKEY& root)
     {
-        for (regTransaction& t : transactions)
+        for (regTransaction& t : m_transactions)
         {
             if (t.hive() == hive)
             {
-                return &t;
+                root = t.root();
+                return ERROR_SUCCESS;
             }
         }
-        return nullptr;
-    };
-    for (const step& s : steps)
+        const LSTATUS status = m_transactions.emplace_back().begin(hive);
+        root = m_transactions.back().root();
+        return status;
+    }
+
+    LSTATUS commit()
     {
-        if (transactionFor(s.key.root) == nullptr)
+        for (regTransaction& t : m_transactions)
         {
-            const LSTATUS status = transactions.emplace_back().begin(s.key.root);
+            const LSTATUS status = t.commit();
             if (status != ERROR_SUCCESS)
             {
                 return status;
             }
         }
+        return ERROR_SUCCESS;
     }
+
+private:
+    std::list<regTransaction> m_transactions; // each stays where it was made
+};
+
+} // namespace
+
+LSTATUS applyImport(std::span<const BYTE> checkedFile, std::size_t& line)
+{
+    hiveTransactions transactions;
     {
         // Value steps always follow the [KEY] step that opened `current`.
         regKey current;
-        for (const step& s : steps)
+        regFile::reader file(checkedFile);
+        while (const step* s = file.next())
         {
-            const regKeyPath key{transactionFor(s.key.root)->root(), s.key.subKey};
-            const LSTATUS status = applyStep(s, key, current);
+            line = s->line;
+            HKEY root = nullptr;
+            LSTATUS status = transactions.rootFor(s->key->root, root);
+            if (status == ERROR_SUCCESS)
+            {
+                status = applyStep(*s, root, current);
+            }
             if (status != ERROR_SUCCESS)
             {
                 return status;
             }
         }
-    }
-    for (regTransaction& t : transactions)
-    {
-        const LSTATUS status = t.commit();
-        if (status != ERROR_SUCCESS)
+        if (!file.failure().reason.empty())
         {
-            return status;
+            line = file.failure().line;
+            return ERROR_INVALID_DATA;
         }
     }
-    return ERROR_SUCCESS;
+    line = 0;
+    return transactions.commit();
 }

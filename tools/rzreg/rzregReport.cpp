@@ -15,6 +15,26 @@ int done(rzregConsole& console)
     return success;
 }
 
+int importDone(rzregConsole& console)
+{
+    console.err << "The operation completed successfully.\n";
+    return success;
+}
+
+std::string statusText(LSTATUS status)
+{
+    char text[512] = {};
+    const DWORD length =
+        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                       static_cast<DWORD>(status), 0, text, sizeof text, nullptr);
+    std::string message(text, length);
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r'))
+    {
+        message.pop_back();
+    }
+    return message;
+}
+
 int failed(rzregConsole& console, LSTATUS status)
 {
     const DWORD code = static_cast<DWORD>(status);
@@ -23,15 +43,7 @@ int failed(rzregConsole& console, LSTATUS status)
         return failedWith(console,
                           "The system was unable to find the specified registry key or value.");
     }
-    char text[512] = {};
-    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, code, 0, text, sizeof text, nullptr);
-    std::string message(text, length);
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r'))
-    {
-        message.pop_back();
-    }
-    return failedWith(console, message);
+    return failedWith(console, statusText(status));
 }
 
 int failedWith(rzregConsole& console, std::string_view message)

@@ -16,6 +16,10 @@ constexpr int failure = 1;
 
 // "The operation completed successfully." on standard output; returns success.
 int done(rzregConsole& console);
+// The same line on standard error, where Windows 10's `reg import` writes it.
+int importDone(rzregConsole& console);
+// The system's text for `status`, without its line end.
+std::string statusText(LSTATUS status);
 // "ERROR: <text of status>" (the not-found wording for a missing key or value); returns failure.
 int failed(rzregConsole& console, LSTATUS status);
 // "ERROR: <message>" as given; returns failure.

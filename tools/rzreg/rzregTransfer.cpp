@@ -8,6 +8,8 @@
 #include "tools/rzreg/rzregCommands.h"
 #include "tools/rzreg/rzregReport.h"
 
+#include <sys/stat.h>
+
 using namespace rzregReport;
 
 int rzregExport(const rzregArguments& args, rzregConsole& console)
@@ -47,8 +49,32 @@ int rzregExport(const rzregArguments& args, rzregConsole& console)
     return done(console);
 }
 
+namespace
+{
+
+bool isOtherThanRegularFile(const std::u16string& path)
+{
+    struct stat st = {};
+    return ::stat(wideText::toUtf8(path).c_str(), &st) == 0 && !S_ISREG(st.st_mode);
+}
+
+// "ERROR: FILE, line N: REASON. Nothing was imported."; no line for the file as a whole.
+int refused(rzregConsole& console, const std::u16string& file, std::size_t line,
+            const std::string& reason)
+{
+    std::string where = wideText::toUtf8(file);
+    if (line != 0)
+    {
+        where += ", line " + std::to_string(line);
+    }
+    return failedWith(console, where + ": " + reason + ". Nothing was imported.");
+}
+
+} // namespace
+
 int rzregImport(const rzregArguments& args, rzregConsole& console)
 {
+    // readWholeFile opens without blocking and reads regular files only.
     std::vector<BYTE> bytes;
     std::size_t size = 0;
     const DWORD read = wholeFile::readWholeFile(
@@ -59,23 +85,31 @@ int rzregImport(const rzregArguments& args, rzregConsole& console)
             return bytes.data();
         },
         size);
+    if (read == ERROR_ACCESS_DENIED && isOtherThanRegularFile(args.file))
+    {
+        return refused(console, args.file, 0, "not a regular file");
+    }
     if (read != ERROR_SUCCESS)
     {
         return failedWith(console,
                           "Error opening the file. There may be a disk or file system error.");
     }
     bytes.resize(size);
-    std::vector<regFile::step> steps;
     regFile::fault why;
-    if (!regFile::parse(bytes, steps, why))
+    if (!regFile::check(bytes, why))
     {
-        std::string where = wideText::toUtf8(args.file);
-        if (why.line != 0)
-        {
-            where += ", line " + std::to_string(why.line);
-        }
-        return failedWith(console, where + ": " + why.reason + ". Nothing was imported.");
+        return refused(console, args.file, why.line, why.reason);
     }
-    const LSTATUS status = applyImport(steps);
-    return status == ERROR_SUCCESS ? done(console) : failed(console, status);
+    std::size_t line = 0;
+    const LSTATUS status = applyImport(bytes, line);
+    if (status == ERROR_SUCCESS)
+    {
+        return importDone(console);
+    }
+    std::string reason = statusText(status);
+    if (reason.ends_with('.'))
+    {
+        reason.pop_back();
+    }
+    return refused(console, args.file, line, reason);
 }
