@@ -28,6 +28,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace registryStore
@@ -64,7 +65,14 @@ public:
 
     // Reads. Missing names give ERROR_FILE_NOT_FOUND, an index past the end
     // ERROR_NO_MORE_ITEMS; neither tells whether the key itself still exists.
+    // A name finds, in this order: the row stored under exactly that name; the row holding its
+    // folded form; the oldest row a refold kept apart with that fold (registryFoldMigration.h).
+    // So every row answers to the name enumeration gives it, and the row holding the folded
+    // form answers for every other spelling.
     DWORD findKey(keyId parent, const registryName& name, keyId& id);
+    // How deep the key lies as Windows counts it, the root of its hive being level 0 (see
+    // hiveLayout::hiveDepth), counted no further than `limit` levels below the file's root.
+    DWORD keyLevel(keyId id, std::int64_t limit, std::int64_t& level);
     DWORD keyExists(keyId id); // ERROR_SUCCESS or ERROR_KEY_DELETED
     DWORD hasSubKeys(keyId id, bool& any);
     // The sub-key (in folded-name order) or value (in creation order) at `index`. With a
@@ -86,8 +94,9 @@ public:
     // Marks the key written (once per transaction); ERROR_KEY_DELETED when it is gone.
     DWORD touchKey(keyId id);
     DWORD createKey(keyId parent, const registryName& name, keyId& id);
+    // Replaces the value `name` finds (as findValue), keeping its row and place, else adds one.
     DWORD setValue(keyId key, const registryName& name, DWORD type, std::span<const BYTE> data);
-    DWORD deleteValue(keyId key, const registryName& name);
+    DWORD deleteValue(keyId key, const registryName& name); // the value findValue finds
     DWORD deleteKey(keyId id); // with its values; the caller has checked for sub-keys
 
     // Every later commit on this connection is synced to disk before it returns.
@@ -111,11 +120,14 @@ private:
     enum statementId : std::size_t
     {
         findKeyStatement,
+        findApartKeyStatement,
+        keyLevelStatement,
         keyExistsStatement,
         firstSubKeyStatement,
         subKeyAtStatement,
         seekSubKeyStatement,
         findValueStatement,
+        findApartValueStatement,
         valueAtStatement,
         seekValueStatement,
         beginStatement,
@@ -124,6 +136,7 @@ private:
         touchKeyStatement,
         insertKeyStatement,
         setValueStatement,
+        updateValueStatement,
         deleteValueStatement,
         deleteKeyValuesStatement,
         deleteKeyStatement,
@@ -142,9 +155,14 @@ private:
     DWORD createSchema(const hiveLayout& layout);
     DWORD prepareStatements();
     DWORD refoldNames();
-    // Runs a lookup by folded name; a hive of the first format that could not be refolded
-    // is tried with the name's old folded form too.
-    DWORD findByName(statementId id, std::int64_t owner, const registryName& name,
+    // Runs the lookup `primary` (by folded form) and, where it finds no row stored under exactly
+    // `name`, `apart` (the rows a refold kept apart); `found` gets the row that answers, whose
+    // column 0 tells an exact match and whose data begin at column 1. A hive of the first
+    // format that could not be refolded is tried with the name's old folded form too.
+    DWORD findByName(statementId primary, statementId apart, std::int64_t owner,
+                     const registryName& name,
+                     const std::function<void(sqliteStatement::run&)>& found);
+    DWORD findLegacy(statementId primary, std::int64_t owner, const registryName& name,
                      const std::function<void(sqliteStatement::run&)>& found);
     sqliteStatement& statement(statementId id) { return m_statements[id]; }
     bool continues(const enumerationCursor* cursor, keyId key, DWORD index) const;
@@ -154,8 +172,9 @@ private:
     std::unique_ptr<sqlite3, connectionCloser> m_db;
     std::array<sqliteStatement, statementCount> m_statements;
     const pid_t m_owner;
-    std::vector<keyId> m_touched; // keys stamped in the open transaction
+    std::unordered_set<keyId> m_touched; // keys stamped in the open transaction
     bool m_legacyFolds = false;
+    std::int64_t m_hiveDepth = 0; // hiveLayout::hiveDepth
     // Cursors hold a weak reference to it: a position is trusted only on this connection.
     const std::shared_ptr<const void> m_identity = std::make_shared<char>(0);
 };

@@ -1,0 +1,144 @@
+// Finding keys and values by name, and the value changes that go through such a lookup.
+
+#include "platform/registryDatabase.h"
+#include "platform/registryFoldMigration.h"
+#include "platform/registryRows.h"
+
+#include <sqlite3.h>
+
+namespace registryStore
+{
+using rows::bytesOf;
+using rows::copyData;
+using rows::notFoundOr;
+
+DWORD registryDatabase::findLegacy(statementId primary, std::int64_t owner,
+                                   const registryName& name,
+                                   const std::function<void(sqliteStatement::run&)>& found)
+{
+    // The old form first, so that such a hive answers exactly as it did for the earlier program.
+    const std::string legacy =
+        registryFoldMigration::legacyFolded(registryName::decode(name.text()));
+    for (const std::string* folded : {&legacy, &name.folded()})
+    {
+        sqliteStatement::run row(statement(primary));
+        const int rc =
+            row.bind(1, owner).bindBlob(2, bytesOf(*folded)).bindText(3, name.text()).step();
+        if (rc == SQLITE_ROW)
+        {
+            found(row);
+            return ERROR_SUCCESS;
+        }
+        if (rc != SQLITE_DONE)
+        {
+            return errorFrom(rc);
+        }
+    }
+    return ERROR_FILE_NOT_FOUND;
+}
+
+DWORD registryDatabase::findByName(statementId primary, statementId apart, std::int64_t owner,
+                                   const registryName& name,
+                                   const std::function<void(sqliteStatement::run&)>& found)
+{
+    if (m_legacyFolds)
+    {
+        return findLegacy(primary, owner, name, found);
+    }
+    sqliteStatement::run held(statement(primary));
+    int rc =
+        held.bind(1, owner).bindBlob(2, bytesOf(name.folded())).bindText(3, name.text()).step();
+    const bool holder = rc == SQLITE_ROW;
+    if (holder && held.integer(0) != 0)
+    {
+        found(held);
+        return ERROR_SUCCESS;
+    }
+    if (!holder && rc != SQLITE_DONE)
+    {
+        return errorFrom(rc);
+    }
+    // Either no row holds the fold, or the name differs from the holder's: a row kept apart
+    // under exactly this name comes first.
+    const registryFoldMigration::apartRange range = registryFoldMigration::keptApart(name.folded());
+    sqliteStatement::run other(statement(apart));
+    other.bind(1, owner).bindBlob(2, bytesOf(range.above)).bindText(3, name.text());
+    rc = other.bindBlob(4, bytesOf(range.below)).bind(5, range.length).step();
+    if (rc == SQLITE_ROW && (other.integer(0) != 0 || !holder))
+    {
+        found(other);
+        return ERROR_SUCCESS;
+    }
+    if (holder)
+    {
+        found(held);
+        return ERROR_SUCCESS;
+    }
+    return notFoundOr(rc, ERROR_FILE_NOT_FOUND);
+}
+
+DWORD registryDatabase::findKey(keyId parent, const registryName& name, keyId& id)
+{
+    return findByName(findKeyStatement, findApartKeyStatement, parent, name,
+                      [&id](sqliteStatement::run& row) { id = row.integer(1); });
+}
+
+DWORD registryDatabase::findValue(keyId key, const registryName& name, storedValue& value)
+{
+    return findByName(findValueStatement, findApartValueStatement, key, name,
+                      [&value](sqliteStatement::run& row)
+                      {
+                          value.type = static_cast<DWORD>(row.integer(2));
+                          copyData(row.blob(3), value);
+                      });
+}
+
+DWORD registryDatabase::keyLevel(keyId id, std::int64_t limit, std::int64_t& level)
+{
+    sqliteStatement::run row(statement(keyLevelStatement));
+    const int rc = row.bind(1, id).bind(2, limit + m_hiveDepth).step();
+    if (rc != SQLITE_ROW)
+    {
+        return errorFrom(rc);
+    }
+    level = row.integer(0) - m_hiveDepth;
+    return ERROR_SUCCESS;
+}
+
+DWORD registryDatabase::setValue(keyId key, const registryName& name, DWORD type,
+                                 std::span<const BYTE> data)
+{
+    std::int64_t found = 0;
+    const DWORD result =
+        findByName(findValueStatement, findApartValueStatement, key, name,
+                   [&found](sqliteStatement::run& row) { found = row.integer(1); });
+    if (result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND)
+    {
+        return result;
+    }
+    if (result == ERROR_SUCCESS)
+    {
+        sqliteStatement::run row(statement(updateValueStatement));
+        return errorFrom(row.bind(1, found).bind(2, type).bindBlob(3, std::as_bytes(data)).step());
+    }
+    sqliteStatement::run row(statement(setValueStatement));
+    row.bind(1, key).bindText(2, name.text()).bindBlob(3, bytesOf(name.folded()));
+    row.bind(4, type).bindBlob(5, std::as_bytes(data));
+    return errorFrom(row.step());
+}
+
+DWORD registryDatabase::deleteValue(keyId key, const registryName& name)
+{
+    std::int64_t found = 0;
+    const DWORD result =
+        findByName(findValueStatement, findApartValueStatement, key, name,
+                   [&found](sqliteStatement::run& row) { found = row.integer(1); });
+    if (result != ERROR_SUCCESS)
+    {
+        return result;
+    }
+    sqliteStatement::run row(statement(deleteValueStatement));
+    return errorFrom(row.bind(1, found).step());
+}
+
+} // namespace registryStore
