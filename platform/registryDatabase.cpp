@@ -48,13 +48,11 @@ PRAGMA user_version = 2;
 // Indexed by registryDatabase::statementId.
 constexpr const char* statementText[] = {
     "SELECT name = ?3, id FROM hiveKey WHERE parent = ?1 AND folded = ?2",
-    // Kept-apart forms are the fold, 0xFF and eight bytes: above ?2 (fold, 0xFF), below ?4
-    // (fold and ten 0xFF), of length ?5; ordered by row id, which the eight bytes hold.
+    // Kept-apart forms (registryFoldMigration::keptApart): above ?2, below ?4, of length ?5;
+    // in the order of their row ids, which they end with.
     ("SELECT name = ?3, id FROM hiveKey WHERE parent = ?1 AND folded > ?2 AND folded < ?4 AND "
-     "length(folded) = ?5 ORDER BY name = ?3 DESC, folded LIMIT 1"),
-    ("WITH RECURSIVE above(id, levels) AS (SELECT parent, 0 FROM hiveKey WHERE id = ?1 "
-     "UNION ALL SELECT hiveKey.parent, above.levels + 1 FROM hiveKey JOIN above "
-     "ON hiveKey.id = above.id WHERE above.levels < ?2) SELECT max(levels) FROM above"),
+     "length(folded) = ?5 ORDER BY folded"),
+    "SELECT parent FROM hiveKey WHERE id = ?1",
     "SELECT 1 FROM hiveKey WHERE id = ?1",
     "SELECT 1 FROM hiveKey WHERE parent = ?1 LIMIT 1",
     ("SELECT name, written, folded FROM hiveKey WHERE parent = ?1 ORDER BY folded "
@@ -63,7 +61,7 @@ constexpr const char* statementText[] = {
      "ORDER BY folded LIMIT 1"),
     "SELECT name = ?3, id, type, data FROM hiveValue WHERE keyId = ?1 AND folded = ?2",
     ("SELECT name = ?3, id, type, data FROM hiveValue WHERE keyId = ?1 AND folded > ?2 AND "
-     "folded < ?4 AND length(folded) = ?5 ORDER BY name = ?3 DESC, folded LIMIT 1"),
+     "folded < ?4 AND length(folded) = ?5 ORDER BY folded"),
     "SELECT name, type, data, id FROM hiveValue WHERE keyId = ?1 ORDER BY id LIMIT 1 OFFSET ?2",
     "SELECT name, type, data, id FROM hiveValue WHERE keyId = ?1 AND id >= ?2 ORDER BY id LIMIT 1",
     "BEGIN IMMEDIATE",
@@ -71,8 +69,9 @@ constexpr const char* statementText[] = {
     "ROLLBACK",
     "UPDATE hiveKey SET written = ?2 WHERE id = ?1",
     "INSERT INTO hiveKey(parent, name, folded, written) VALUES(?1, ?2, ?3, ?4)",
-    "INSERT INTO hiveValue(keyId, name, folded, type, data) VALUES(?1, ?2, ?3, ?4, ?5)",
     // An existing value keeps its row, and so its place in the creation order.
+    ("INSERT INTO hiveValue(keyId, name, folded, type, data) VALUES(?1, ?2, ?3, ?4, ?5) "
+     "ON CONFLICT(keyId, folded) DO UPDATE SET type = excluded.type, data = excluded.data"),
     "UPDATE hiveValue SET type = ?2, data = ?3 WHERE id = ?1",
     "DELETE FROM hiveValue WHERE id = ?1",
     "DELETE FROM hiveValue WHERE keyId = ?1",
@@ -298,6 +297,10 @@ DWORD registryDatabase::open(const std::string& path, const hiveLayout& layout,
     {
         result = db->refoldNames();
     }
+    if (result == ERROR_SUCCESS && !db->m_legacyFolds)
+    {
+        result = db->lookForKeptApart();
+    }
     if (result == ERROR_SUCCESS)
     {
         db->keepFilesOnClose(false);
@@ -329,6 +332,18 @@ DWORD registryDatabase::refoldNames()
     }
     m_legacyFolds = false;
     return ERROR_SUCCESS;
+}
+
+// Only a refold keeps rows apart, so a hive without them never gets any: their lookups are
+// skipped. One scan of the names' index when the hive is opened.
+DWORD registryDatabase::lookForKeptApart()
+{
+    std::int64_t found = 0;
+    const int rc = queryInteger("SELECT EXISTS(SELECT 1 FROM hiveKey WHERE length(folded) % 2 = 1) "
+                                "OR EXISTS(SELECT 1 FROM hiveValue WHERE length(folded) % 2 = 1)",
+                                found);
+    m_keptApart = found != 0;
+    return errorFrom(rc);
 }
 
 DWORD registryDatabase::openEmpty(const hiveLayout& layout, std::unique_ptr<registryDatabase>& out)

@@ -121,7 +121,7 @@ private:
     {
         findKeyStatement,
         findApartKeyStatement,
-        keyLevelStatement,
+        keyParentStatement,
         keyExistsStatement,
         firstSubKeyStatement,
         subKeyAtStatement,
@@ -155,6 +155,7 @@ private:
     DWORD createSchema(const hiveLayout& layout);
     DWORD prepareStatements();
     DWORD refoldNames();
+    DWORD lookForKeptApart();
     // Runs the lookup `primary` (by folded form) and, where it finds no row stored under exactly
     // `name`, `apart` (the rows a refold kept apart); `found` gets the row that answers, whose
     // column 0 tells an exact match and whose data begin at column 1. A hive of the first
@@ -174,6 +175,7 @@ private:
     const pid_t m_owner;
     std::unordered_set<keyId> m_touched; // keys stamped in the open transaction
     bool m_legacyFolds = false;
+    bool m_keptApart = false;     // the hive holds rows a refold kept apart (looked for at open)
     std::int64_t m_hiveDepth = 0; // hiveLayout::hiveDepth
     // Cursors hold a weak reference to it: a position is trusted only on this connection.
     const std::shared_ptr<const void> m_identity = std::make_shared<char>(0);

@@ -58,20 +58,53 @@ DWORD registryDatabase::findByName(statementId primary, statementId apart, std::
     {
         return errorFrom(rc);
     }
+    if (!m_keptApart)
+    {
+        if (holder)
+        {
+            found(held);
+        }
+        return holder ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+    }
     // Either no row holds the fold, or the name differs from the holder's: a row kept apart
     // under exactly this name comes first.
     const registryFoldMigration::apartRange range = registryFoldMigration::keptApart(name.folded());
-    sqliteStatement::run other(statement(apart));
-    other.bind(1, owner).bindBlob(2, bytesOf(range.above)).bindText(3, name.text());
-    rc = other.bindBlob(4, bytesOf(range.below)).bind(5, range.length).step();
-    if (rc == SQLITE_ROW && (other.integer(0) != 0 || !holder))
+    const auto bindApart = [&](sqliteStatement::run& row) -> sqliteStatement::run&
     {
-        found(other);
-        return ERROR_SUCCESS;
+        row.bind(1, owner).bindBlob(2, bytesOf(range.above)).bindText(3, name.text());
+        return row.bindBlob(4, bytesOf(range.below)).bind(5, range.length);
+    };
+    bool anyApart = false;
+    {
+        sqliteStatement::run other(statement(apart));
+        bindApart(other);
+        while ((rc = other.step()) == SQLITE_ROW)
+        {
+            if (other.integer(0) != 0)
+            {
+                found(other);
+                return ERROR_SUCCESS;
+            }
+            anyApart = true;
+        }
     }
-    if (holder)
+    if (rc != SQLITE_DONE)
     {
-        found(held);
+        return errorFrom(rc);
+    }
+    if (holder || !anyApart)
+    {
+        if (holder)
+        {
+            found(held);
+        }
+        return holder ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+    }
+    sqliteStatement::run oldest(statement(apart)); // no row holds the fold: the oldest answers
+    rc = bindApart(oldest).step();
+    if (rc == SQLITE_ROW)
+    {
+        found(oldest);
         return ERROR_SUCCESS;
     }
     return notFoundOr(rc, ERROR_FILE_NOT_FOUND);
@@ -95,13 +128,22 @@ DWORD registryDatabase::findValue(keyId key, const registryName& name, storedVal
 
 DWORD registryDatabase::keyLevel(keyId id, std::int64_t limit, std::int64_t& level)
 {
-    sqliteStatement::run row(statement(keyLevelStatement));
-    const int rc = row.bind(1, id).bind(2, limit + m_hiveDepth).step();
-    if (rc != SQLITE_ROW)
+    std::int64_t depth = 0;
+    for (keyId at = id; depth < limit + m_hiveDepth; ++depth)
     {
-        return errorFrom(rc);
+        sqliteStatement::run row(statement(keyParentStatement));
+        const int rc = row.bind(1, at).step();
+        if (rc != SQLITE_ROW)
+        {
+            return notFoundOr(rc, ERROR_KEY_DELETED);
+        }
+        at = row.integer(0); // 0 (NULL) above the root: ids start at 1
+        if (at == 0)
+        {
+            break;
+        }
     }
-    level = row.integer(0) - m_hiveDepth;
+    level = depth - m_hiveDepth;
     return ERROR_SUCCESS;
 }
 
@@ -110,8 +152,9 @@ DWORD registryDatabase::setValue(keyId key, const registryName& name, DWORD type
 {
     std::int64_t found = 0;
     const DWORD result =
-        findByName(findValueStatement, findApartValueStatement, key, name,
-                   [&found](sqliteStatement::run& row) { found = row.integer(1); });
+        m_keptApart ? findByName(findValueStatement, findApartValueStatement, key, name,
+                                 [&found](sqliteStatement::run& row) { found = row.integer(1); })
+                    : ERROR_FILE_NOT_FOUND; // the insert replaces the value holding the fold
     if (result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND)
     {
         return result;
