@@ -47,6 +47,7 @@ PRAGMA user_version = 2;
 
 // Indexed by registryDatabase::statementId.
 constexpr const char* statementText[] = {
+    "SELECT 1, id FROM hiveKey WHERE parent = ?1 AND folded = ?2",
     "SELECT name = ?3, id FROM hiveKey WHERE parent = ?1 AND folded = ?2",
     // Kept-apart forms (registryFoldMigration::keptApart): above ?2, below ?4, of length ?5;
     // in the order of their row ids, which they end with.
@@ -59,6 +60,7 @@ constexpr const char* statementText[] = {
      "LIMIT 1 OFFSET ?2"),
     ("SELECT name, written, folded FROM hiveKey WHERE parent = ?1 AND folded >= ?2 "
      "ORDER BY folded LIMIT 1"),
+    "SELECT 1, id, type, data FROM hiveValue WHERE keyId = ?1 AND folded = ?2",
     "SELECT name = ?3, id, type, data FROM hiveValue WHERE keyId = ?1 AND folded = ?2",
     ("SELECT name = ?3, id, type, data FROM hiveValue WHERE keyId = ?1 AND folded > ?2 AND "
      "folded < ?4 AND length(folded) = ?5 ORDER BY folded"),

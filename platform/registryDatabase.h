@@ -119,7 +119,10 @@ public:
 private:
     enum statementId : std::size_t
     {
+        // The three lookups of a kind follow each other: by fold; by fold, telling an exact
+        // match; the rows kept apart.
         findKeyStatement,
+        findExactKeyStatement,
         findApartKeyStatement,
         keyParentStatement,
         keyExistsStatement,
@@ -127,6 +130,7 @@ private:
         subKeyAtStatement,
         seekSubKeyStatement,
         findValueStatement,
+        findExactValueStatement,
         findApartValueStatement,
         valueAtStatement,
         seekValueStatement,
@@ -156,14 +160,12 @@ private:
     DWORD prepareStatements();
     DWORD refoldNames();
     DWORD lookForKeptApart();
-    // Runs the lookup `primary` (by folded form) and, where it finds no row stored under exactly
-    // `name`, `apart` (the rows a refold kept apart); `found` gets the row that answers, whose
-    // column 0 tells an exact match and whose data begin at column 1. A hive of the first
-    // format that could not be refolded is tried with the name's old folded form too.
-    DWORD findByName(statementId primary, statementId apart, std::int64_t owner,
-                     const registryName& name,
+    // Runs the lookups of a kind, `byFold` the first (see statementId); `found` gets the row
+    // that answers, whose data begin at column 1. A hive of the first format that could not be
+    // refolded is tried with the name's old folded form too.
+    DWORD findByName(statementId byFold, std::int64_t owner, const registryName& name,
                      const std::function<void(sqliteStatement::run&)>& found);
-    DWORD findLegacy(statementId primary, std::int64_t owner, const registryName& name,
+    DWORD findLegacy(statementId byFold, std::int64_t owner, const registryName& name,
                      const std::function<void(sqliteStatement::run&)>& found);
     sqliteStatement& statement(statementId id) { return m_statements[id]; }
     bool continues(const enumerationCursor* cursor, keyId key, DWORD index) const;

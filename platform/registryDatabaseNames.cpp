@@ -12,8 +12,7 @@ using rows::bytesOf;
 using rows::copyData;
 using rows::notFoundOr;
 
-DWORD registryDatabase::findLegacy(statementId primary, std::int64_t owner,
-                                   const registryName& name,
+DWORD registryDatabase::findLegacy(statementId byFold, std::int64_t owner, const registryName& name,
                                    const std::function<void(sqliteStatement::run&)>& found)
 {
     // The old form first, so that such a hive answers exactly as it did for the earlier program.
@@ -21,9 +20,8 @@ DWORD registryDatabase::findLegacy(statementId primary, std::int64_t owner,
         registryFoldMigration::legacyFolded(registryName::decode(name.text()));
     for (const std::string* folded : {&legacy, &name.folded()})
     {
-        sqliteStatement::run row(statement(primary));
-        const int rc =
-            row.bind(1, owner).bindBlob(2, bytesOf(*folded)).bindText(3, name.text()).step();
+        sqliteStatement::run row(statement(byFold));
+        const int rc = row.bind(1, owner).bindBlob(2, bytesOf(*folded)).step();
         if (rc == SQLITE_ROW)
         {
             found(row);
@@ -37,17 +35,17 @@ DWORD registryDatabase::findLegacy(statementId primary, std::int64_t owner,
     return ERROR_FILE_NOT_FOUND;
 }
 
-DWORD registryDatabase::findByName(statementId primary, statementId apart, std::int64_t owner,
-                                   const registryName& name,
+DWORD registryDatabase::findByName(statementId byFold, std::int64_t owner, const registryName& name,
                                    const std::function<void(sqliteStatement::run&)>& found)
 {
     if (m_legacyFolds)
     {
-        return findLegacy(primary, owner, name, found);
+        return findLegacy(byFold, owner, name, found);
     }
-    sqliteStatement::run held(statement(primary));
-    int rc =
-        held.bind(1, owner).bindBlob(2, bytesOf(name.folded())).bindText(3, name.text()).step();
+    // Telling an exact match matters only where rows were kept apart.
+    sqliteStatement::run held(statement(m_keptApart ? statementId(byFold + 1) : byFold));
+    held.bind(1, owner).bindBlob(2, bytesOf(name.folded()));
+    int rc = (m_keptApart ? held.bindText(3, name.text()) : held).step();
     const bool holder = rc == SQLITE_ROW;
     if (holder && held.integer(0) != 0)
     {
@@ -68,6 +66,7 @@ DWORD registryDatabase::findByName(statementId primary, statementId apart, std::
     }
     // Either no row holds the fold, or the name differs from the holder's: a row kept apart
     // under exactly this name comes first.
+    const auto apart = statementId(byFold + 2);
     const registryFoldMigration::apartRange range = registryFoldMigration::keptApart(name.folded());
     const auto bindApart = [&](sqliteStatement::run& row) -> sqliteStatement::run&
     {
@@ -112,13 +111,13 @@ DWORD registryDatabase::findByName(statementId primary, statementId apart, std::
 
 DWORD registryDatabase::findKey(keyId parent, const registryName& name, keyId& id)
 {
-    return findByName(findKeyStatement, findApartKeyStatement, parent, name,
+    return findByName(findKeyStatement, parent, name,
                       [&id](sqliteStatement::run& row) { id = row.integer(1); });
 }
 
 DWORD registryDatabase::findValue(keyId key, const registryName& name, storedValue& value)
 {
-    return findByName(findValueStatement, findApartValueStatement, key, name,
+    return findByName(findValueStatement, key, name,
                       [&value](sqliteStatement::run& row)
                       {
                           value.type = static_cast<DWORD>(row.integer(2));
@@ -152,7 +151,7 @@ DWORD registryDatabase::setValue(keyId key, const registryName& name, DWORD type
 {
     std::int64_t found = 0;
     const DWORD result =
-        m_keptApart ? findByName(findValueStatement, findApartValueStatement, key, name,
+        m_keptApart ? findByName(findValueStatement, key, name,
                                  [&found](sqliteStatement::run& row) { found = row.integer(1); })
                     : ERROR_FILE_NOT_FOUND; // the insert replaces the value holding the fold
     if (result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND)
@@ -174,7 +173,7 @@ DWORD registryDatabase::deleteValue(keyId key, const registryName& name)
 {
     std::int64_t found = 0;
     const DWORD result =
-        findByName(findValueStatement, findApartValueStatement, key, name,
+        findByName(findValueStatement, key, name,
                    [&found](sqliteStatement::run& row) { found = row.integer(1); });
     if (result != ERROR_SUCCESS)
     {
