@@ -91,20 +91,16 @@ TEST_F(RegistryAnswersTest, ValueNamesLongerThanWindowsAllowsAreRefusedAndNotSto
     EXPECT_EQ(RegCloseKey(key), 0);
 }
 
-std::u16string levels(std::u16string path, int count)
-{
-    for (int i = 0; i < count; ++i)
-    {
-        path += u"\\d";
-    }
-    return path;
-}
-
 TEST_F(RegistryAnswersTest, KeysBeyondWindowsLimitsAreRefusedAndEarlierOnesStayReachable)
 {
     // Levels count from each hive's root: HKEY_CURRENT_USER itself, HKEY_USERS\.DEFAULT.
-    const std::u16string user = levels(u"Software", 511);
-    const std::u16string users = levels(u".DEFAULT\\Software", 511);
+    std::u16string user = u"Software";
+    std::u16string users = u".DEFAULT\\Software";
+    for (int level = 2; level <= 512; ++level)
+    {
+        user += u"\\d";
+        users += u"\\d";
+    }
     const struct
     {
         HKEY root;
@@ -131,35 +127,24 @@ TEST_F(RegistryAnswersTest, KeysBeyondWindowsLimitsAreRefusedAndEarlierOnesStayR
         EXPECT_EQ(RegOpenKeyExW(c.root, c.path.c_str(), 0, KEY_READ, &key), c.opened);
         EXPECT_TRUE(c.opened != 0 || RegCloseKey(key) == 0);
     }
-    // Beyond the limits as an earlier program stored them: a name of 300 units and one more
-    // level below the deepest key. Both open and delete; nothing is made below them.
-    HKEY deepest = nullptr;
-    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, user.c_str(), 0, KEY_ALL_ACCESS, &deepest), 0);
-    std::string folded;
-    for (int i = 0; i < 300; ++i)
-    {
-        folded += "004C";
-    }
-    const std::string insert = "INSERT INTO hiveKey(parent, name, folded, written) SELECT id, '" +
-                               std::string(300, 'L') + "', X'" + folded +
-                               "', 0 FROM hiveKey WHERE id = (SELECT max(id) FROM hiveKey)";
-    ASSERT_EQ(firstAnswer(userHive(testsupport::sandboxConfigHome()).string(),
-                          SQLITE_OPEN_READWRITE, (insert + " RETURNING 1").c_str()),
-              "1");
-    const std::u16string stored(300, u'L');
+    // Beyond the limits as an earlier program stored them: the 256-unit name made 260 long and
+    // moved below the deepest key. It opens and deletes; nothing is made below it.
+    ASSERT_EQ(
+        firstAnswer(userHive(testsupport::sandboxConfigHome()).string(), SQLITE_OPEN_READWRITE,
+                    "UPDATE hiveKey SET name = name || 'kkkk', folded = CAST(folded || "
+                    "substr(folded, 1, 8) AS BLOB), parent = (SELECT max(id) FROM hiveKey) WHERE "
+                    "length(name) = 256 RETURNING 1"),
+        "1");
+    const std::u16string stored = user + u"\\" + std::u16string(260, u'k');
     HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExW(deepest, stored.c_str(), 0, KEY_ALL_ACCESS, &key), 0);
-    HANDLE transaction = CreateTransaction(nullptr, nullptr, 0, 0, 0, 0, nullptr);
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, stored.c_str(), 0, KEY_ALL_ACCESS, &key), 0);
+    const HANDLE transaction = CreateTransaction(nullptr, nullptr, 0, 0, 0, 0, nullptr);
     HKEY below = nullptr;
     EXPECT_EQ(RegCreateKeyTransactedW(key, u"x", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &below,
                                       nullptr, transaction, nullptr),
               87);
-    EXPECT_EQ(CloseHandle(transaction), TRUE);
-    EXPECT_EQ(RegCloseKey(key), 0);
-    EXPECT_EQ(RegDeleteKeyW(deepest, stored.c_str()), 0);
-    EXPECT_EQ(RegDeleteKeyW(deepest, u""), 0);
-    EXPECT_EQ(RegCloseKey(deepest), 0);
-    EXPECT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, cases[0].path.c_str()), 0);
+    EXPECT_EQ(CloseHandle(transaction) + RegCloseKey(key), TRUE);
+    EXPECT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, stored.c_str()), 0);
     EXPECT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, cases[1].path.c_str()), 87);
 }
 
