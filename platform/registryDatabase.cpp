@@ -16,7 +16,6 @@ using rows::notFoundOr;
 namespace
 {
 
-constexpr std::int64_t formatVersion = 2; // 1: names folded by an earlier, smaller table
 // The journal left behind between writes: a kept journal (the default profile's) would
 // otherwise stay at its largest size, and a long-lived connection's would too.
 constexpr std::int64_t journalLimitBytes = 65536;
@@ -309,43 +308,6 @@ DWORD registryDatabase::open(const std::string& path, const hiveLayout& layout,
         out = std::move(db);
     }
     return result;
-}
-
-DWORD registryDatabase::refoldNames()
-{
-    int rc = execute("BEGIN IMMEDIATE");
-    std::int64_t version = 0;
-    if (rc == SQLITE_OK)
-    {
-        rc = queryInteger("PRAGMA user_version", version); // another process may have done it
-    }
-    if (rc == SQLITE_OK && version < formatVersion)
-    {
-        rc = registryFoldMigration::migrate(m_db.get());
-    }
-    if (rc == SQLITE_OK)
-    {
-        rc = execute("COMMIT");
-    }
-    if (rc != SQLITE_OK)
-    {
-        rollback();
-        return errorFrom(rc);
-    }
-    m_legacyFolds = false;
-    return ERROR_SUCCESS;
-}
-
-// Only a refold keeps rows apart, so a hive without them never gets any: their lookups are
-// skipped. One scan of the names' index when the hive is opened.
-DWORD registryDatabase::lookForKeptApart()
-{
-    std::int64_t found = 0;
-    const int rc = queryInteger("SELECT EXISTS(SELECT 1 FROM hiveKey WHERE length(folded) % 2 = 1) "
-                                "OR EXISTS(SELECT 1 FROM hiveValue WHERE length(folded) % 2 = 1)",
-                                found);
-    m_keptApart = found != 0;
-    return errorFrom(rc);
 }
 
 DWORD registryDatabase::openEmpty(const hiveLayout& layout, std::unique_ptr<registryDatabase>& out)

@@ -113,6 +113,7 @@ public:
 
     static constexpr int busyTimeoutMs = 5000;
     static constexpr std::uint32_t applicationId = 0x525A4856; // "RZHV"
+    static constexpr std::int64_t formatVersion = 2; // 1: names folded by an earlier table
 
     static DWORD errorFrom(int sqliteCode);
 

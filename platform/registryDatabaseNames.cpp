@@ -1,4 +1,5 @@
-// Finding keys and values by name, and the value changes that go through such a lookup.
+// Finding keys and values by name, the value changes that go through such a lookup, and
+// bringing names of an earlier format up to date.
 
 #include "platform/registryDatabase.h"
 #include "platform/registryFoldMigration.h"
@@ -11,6 +12,43 @@ namespace registryStore
 using rows::bytesOf;
 using rows::copyData;
 using rows::notFoundOr;
+
+DWORD registryDatabase::refoldNames()
+{
+    int rc = execute("BEGIN IMMEDIATE");
+    std::int64_t version = 0;
+    if (rc == SQLITE_OK)
+    {
+        rc = queryInteger("PRAGMA user_version", version); // another process may have done it
+    }
+    if (rc == SQLITE_OK && version < formatVersion)
+    {
+        rc = registryFoldMigration::migrate(m_db.get());
+    }
+    if (rc == SQLITE_OK)
+    {
+        rc = execute("COMMIT");
+    }
+    if (rc != SQLITE_OK)
+    {
+        rollback();
+        return errorFrom(rc);
+    }
+    m_legacyFolds = false;
+    return ERROR_SUCCESS;
+}
+
+// Only a refold keeps rows apart, so a hive without them never gets any: their lookups are
+// skipped. One scan of the names' index when the hive is opened.
+DWORD registryDatabase::lookForKeptApart()
+{
+    std::int64_t found = 0;
+    const int rc = queryInteger("SELECT EXISTS(SELECT 1 FROM hiveKey WHERE length(folded) % 2 = 1) "
+                                "OR EXISTS(SELECT 1 FROM hiveValue WHERE length(folded) % 2 = 1)",
+                                found);
+    m_keptApart = found != 0;
+    return errorFrom(rc);
+}
 
 DWORD registryDatabase::findLegacy(statementId byFold, std::int64_t owner, const registryName& name,
                                    const std::function<void(sqliteStatement::run&)>& found)
