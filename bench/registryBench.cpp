@@ -3,6 +3,9 @@
 //
 //   read79:  RegOpenKeyExW (KEY_READ), 79 RegQueryValueExW of a REG_DWORD, RegCloseKey
 //   write79: RegCreateKeyExW (KEY_READ | KEY_WRITE), 79 RegSetValueExW REG_DWORD, RegCloseKey
+//   keysInOneTransaction/N: N new keys of one REG_DWORD each below a new key, in one transaction
+//            committed at the end (what an import does); no floor, the closing lines give the
+//            time per key, which stays flat as N grows when the cost is linear
 //
 // The floor (floorHive) runs what the registry runs for these passes; the write pass ends with
 // the checkpoint the registry makes when its last handle on the hive closes.
@@ -13,8 +16,10 @@
 #include "bench/benchSandbox.h"
 #include "bench/floorHive.h"
 #include "bench/passTimeReporter.h"
+#include "platform/handle.h"
 #include "platform/registry.h"
 #include "platform/registryName.h"
+#include "platform/transaction.h"
 #include "platform/wideText.h"
 
 #include <benchmark/benchmark.h>
@@ -107,6 +112,47 @@ void registryWrite(benchmark::State& state)
     }
 }
 
+void keysInOneTransaction(benchmark::State& state, DWORD keys)
+{
+    static DWORD round = 0;
+    for (auto _ : state)
+    {
+        const HANDLE transaction = CreateTransaction(nullptr, nullptr, 0, 0, 0, 0, nullptr);
+        HKEY parent = nullptr;
+        const std::u16string parentPath = u"Software\\Scaling" + wideText::fromUnsigned(++round);
+        if (RegCreateKeyTransactedW(HKEY_CURRENT_USER, parentPath.c_str(), 0, nullptr, 0,
+                                    KEY_ALL_ACCESS, nullptr, &parent, nullptr, transaction,
+                                    nullptr) != 0)
+        {
+            fail("create parent", 0);
+        }
+        for (DWORD i = 0; i < keys; ++i)
+        {
+            HKEY key = nullptr;
+            LSTATUS rc = RegCreateKeyExW(parent, (u"key" + wideText::fromUnsigned(i)).c_str(), 0,
+                                         nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+            if (rc == 0)
+            {
+                rc = RegSetValueExW(key, u"value", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&i),
+                                    sizeof i);
+                RegCloseKey(key);
+            }
+            if (rc != 0)
+            {
+                fail("create key", rc);
+            }
+        }
+        RegCloseKey(parent);
+        if (CommitTransaction(transaction) == FALSE)
+        {
+            fail("commit", 0);
+        }
+        CloseHandle(transaction);
+    }
+}
+
+const long transactionKeyCounts[] = {10000, 40000, 160000};
+
 // ---- the floor: the same statements on a raw connection --------------------------------------
 
 std::vector<registryName> floorNames()
@@ -188,6 +234,15 @@ public:
                             *floor, *reg / *floor);
             }
         }
+        for (const long keys : transactionKeyCounts)
+        {
+            const auto ms = timeOf("keysInOneTransaction/" + std::to_string(keys));
+            if (ms)
+            {
+                std::printf("%7ld keys in one transaction %9.1f ms  %6.2f us per key\n", keys, *ms,
+                            *ms * 1000 / static_cast<double>(keys));
+            }
+        }
     }
 };
 
@@ -219,6 +274,13 @@ int main(int argc, char** argv)
             ->Unit(benchmark::kMicrosecond);
         benchmark::RegisterBenchmark((std::string(p.label) + "/floor").c_str(), p.floor)
             ->Unit(benchmark::kMicrosecond);
+    }
+    for (const long keys : transactionKeyCounts)
+    {
+        benchmark::RegisterBenchmark(("keysInOneTransaction/" + std::to_string(keys)).c_str(),
+                                     keysInOneTransaction, static_cast<DWORD>(keys))
+            ->Iterations(1)
+            ->Unit(benchmark::kMillisecond);
     }
     ratioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

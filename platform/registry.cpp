@@ -50,6 +50,12 @@ REGSAM grantedAccess(REGSAM requested, registryHive& hive)
     return access & ~(genericRead | genericWrite | genericExecute | genericAll | maximumAllowed);
 }
 
+// Windows' limits for new keys: the longest name in UTF-16 units (the documented limit is 255;
+// Windows takes 256 and refuses 257 with ERROR_INVALID_PARAMETER), and the deepest level below
+// the root of a hive. Keys an earlier program stored beyond them stay reachable.
+constexpr std::size_t maxKeyNameUnits = 256;
+constexpr std::int64_t maxKeyLevel = 512;
+
 struct pathWalk
 {
     keyId start = 0;
@@ -84,12 +90,43 @@ DWORD followPath(registryDatabase& db, const std::vector<registryName>& names, p
     return walk.depth == 0 ? db.keyExists(walk.start) : ERROR_SUCCESS;
 }
 
+// What a path not found below `walk.depth` answers: a name no key may have is a bad parameter.
+DWORD notFound(const std::vector<registryName>& names, const pathWalk& walk)
+{
+    const bool overlong =
+        std::any_of(names.begin() + static_cast<std::ptrdiff_t>(walk.depth), names.end(),
+                    [](const registryName& name) { return name.units() > maxKeyNameUnits; });
+    return overlong ? ERROR_INVALID_PARAMETER : ERROR_FILE_NOT_FOUND;
+}
+
+// ERROR_INVALID_PARAMETER when the keys missing from `walk` would break Windows' limits.
+DWORD checkLimits(registryDatabase& db, const std::vector<registryName>& names,
+                  const pathWalk& walk)
+{
+    if (notFound(names, walk) != ERROR_FILE_NOT_FOUND)
+    {
+        return ERROR_INVALID_PARAMETER;
+    }
+    std::int64_t level = 0;
+    const DWORD result = db.keyLevel(walk.id, maxKeyLevel, level);
+    if (result != ERROR_SUCCESS)
+    {
+        return result;
+    }
+    const auto added = static_cast<std::int64_t>(names.size() - walk.depth);
+    return level + added > maxKeyLevel ? ERROR_INVALID_PARAMETER : ERROR_SUCCESS;
+}
+
 DWORD createPath(registryDatabase& db, const std::vector<registryName>& names, pathWalk& walk,
                  bool& created)
 {
     DWORD result = followPath(db, names, walk);
     created = result == ERROR_SUCCESS && walk.depth < names.size();
     if (created)
+    {
+        result = checkLimits(db, names, walk);
+    }
+    if (created && result == ERROR_SUCCESS)
     {
         result = db.touchKey(walk.id); // a new sub-key is a write to its parent
     }
@@ -151,9 +188,9 @@ DWORD openPath(HKEY parentKey, LPCWSTR subKey, REGSAM requested, bool mayCreate,
     bool created = false;
     if (missing || replace)
     {
-        if (!mayCreate)
+        if (!mayCreate || (missing && notFound(names, walk) != ERROR_FILE_NOT_FOUND))
         {
-            return ERROR_FILE_NOT_FOUND;
+            return notFound(names, walk);
         }
         if (!mayWrite)
         {
@@ -370,7 +407,7 @@ LSTATUS RegDeleteKeyW(HKEY key, LPCWSTR subKey)
                 DWORD r = followPath(db, names, walk);
                 if (r == ERROR_SUCCESS && walk.depth < names.size())
                 {
-                    r = ERROR_FILE_NOT_FOUND;
+                    r = notFound(names, walk);
                 }
                 return r;
             };

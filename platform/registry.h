@@ -59,6 +59,10 @@ constexpr DWORD REG_OPTION_NON_VOLATILE = 0;
 constexpr DWORD REG_CREATED_NEW_KEY = 1;
 constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
 
+// A new key must keep Windows' limits: a name of at most 256 UTF-16 units, at most 512 levels
+// below the root of its hive (HKEY_CURRENT_USER, or a sub-key of HKEY_USERS such as .DEFAULT);
+// else ERROR_INVALID_PARAMETER and nothing is created. Opening or deleting a longer name that
+// no key has answers ERROR_INVALID_PARAMETER too. Keys stored beyond the limits stay reachable.
 LSTATUS RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD reserved, LPWSTR keyClass, DWORD options,
                         REGSAM access, const SECURITY_ATTRIBUTES* security, PHKEY result,
                         LPDWORD disposition);

@@ -3,7 +3,6 @@
 #include "platform/registryFoldMigration.h"
 #include "platform/registryRows.h"
 
-#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <sqlite3.h>
@@ -12,13 +11,11 @@
 namespace registryStore
 {
 using rows::bytesOf;
-using rows::copyData;
 using rows::notFoundOr;
 
 namespace
 {
 
-constexpr std::int64_t formatVersion = 2; // 1: names folded by an earlier, smaller table
 // The journal left behind between writes: a kept journal (the default profile's) would
 // otherwise stay at its largest size, and a long-lived connection's would too.
 constexpr std::int64_t journalLimitBytes = 65536;
@@ -49,14 +46,23 @@ PRAGMA user_version = 2;
 
 // Indexed by registryDatabase::statementId.
 constexpr const char* statementText[] = {
-    "SELECT id FROM hiveKey WHERE parent = ?1 AND folded = ?2",
+    "SELECT 1, id FROM hiveKey WHERE parent = ?1 AND folded = ?2",
+    "SELECT name = ?3, id FROM hiveKey WHERE parent = ?1 AND folded = ?2",
+    // Kept-apart forms (registryFoldMigration::keptApart): above ?2, below ?4, of length ?5;
+    // in the order of their row ids, which they end with.
+    ("SELECT name = ?3, id FROM hiveKey WHERE parent = ?1 AND folded > ?2 AND folded < ?4 AND "
+     "length(folded) = ?5 ORDER BY folded"),
+    "SELECT parent FROM hiveKey WHERE id = ?1",
     "SELECT 1 FROM hiveKey WHERE id = ?1",
     "SELECT 1 FROM hiveKey WHERE parent = ?1 LIMIT 1",
     ("SELECT name, written, folded FROM hiveKey WHERE parent = ?1 ORDER BY folded "
      "LIMIT 1 OFFSET ?2"),
     ("SELECT name, written, folded FROM hiveKey WHERE parent = ?1 AND folded >= ?2 "
      "ORDER BY folded LIMIT 1"),
-    "SELECT type, data FROM hiveValue WHERE keyId = ?1 AND folded = ?2",
+    "SELECT 1, id, type, data FROM hiveValue WHERE keyId = ?1 AND folded = ?2",
+    "SELECT name = ?3, id, type, data FROM hiveValue WHERE keyId = ?1 AND folded = ?2",
+    ("SELECT name = ?3, id, type, data FROM hiveValue WHERE keyId = ?1 AND folded > ?2 AND "
+     "folded < ?4 AND length(folded) = ?5 ORDER BY folded"),
     "SELECT name, type, data, id FROM hiveValue WHERE keyId = ?1 ORDER BY id LIMIT 1 OFFSET ?2",
     "SELECT name, type, data, id FROM hiveValue WHERE keyId = ?1 AND id >= ?2 ORDER BY id LIMIT 1",
     "BEGIN IMMEDIATE",
@@ -67,7 +73,8 @@ constexpr const char* statementText[] = {
     // An existing value keeps its row, and so its place in the creation order.
     ("INSERT INTO hiveValue(keyId, name, folded, type, data) VALUES(?1, ?2, ?3, ?4, ?5) "
      "ON CONFLICT(keyId, folded) DO UPDATE SET type = excluded.type, data = excluded.data"),
-    "DELETE FROM hiveValue WHERE keyId = ?1 AND folded = ?2",
+    "UPDATE hiveValue SET type = ?2, data = ?3 WHERE id = ?1",
+    "DELETE FROM hiveValue WHERE id = ?1",
     "DELETE FROM hiveValue WHERE keyId = ?1",
     "DELETE FROM hiveKey WHERE id = ?1",
 };
@@ -261,6 +268,7 @@ DWORD registryDatabase::open(const std::string& path, const hiveLayout& layout,
     {
         return result;
     }
+    db->m_hiveDepth = layout.hiveDepth;
     // Until the file has proved sound, closing it must change nothing on disk.
     db->keepFilesOnClose(true);
     if (layout.keepJournal)
@@ -290,6 +298,10 @@ DWORD registryDatabase::open(const std::string& path, const hiveLayout& layout,
     {
         result = db->refoldNames();
     }
+    if (result == ERROR_SUCCESS && !db->m_legacyFolds)
+    {
+        result = db->lookForKeptApart();
+    }
     if (result == ERROR_SUCCESS)
     {
         db->keepFilesOnClose(false);
@@ -298,58 +310,13 @@ DWORD registryDatabase::open(const std::string& path, const hiveLayout& layout,
     return result;
 }
 
-DWORD registryDatabase::refoldNames()
-{
-    int rc = execute("BEGIN IMMEDIATE");
-    std::int64_t version = 0;
-    if (rc == SQLITE_OK)
-    {
-        rc = queryInteger("PRAGMA user_version", version); // another process may have done it
-    }
-    if (rc == SQLITE_OK && version < formatVersion)
-    {
-        rc = registryFoldMigration::migrate(m_db.get());
-    }
-    if (rc == SQLITE_OK)
-    {
-        rc = execute("COMMIT");
-    }
-    if (rc != SQLITE_OK)
-    {
-        rollback();
-        return errorFrom(rc);
-    }
-    m_legacyFolds = false;
-    return ERROR_SUCCESS;
-}
-
-DWORD registryDatabase::findByName(statementId id, std::int64_t owner, const registryName& name,
-                                   const std::function<void(sqliteStatement::run&)>& found)
-{
-    // The old form first, so that such a hive answers exactly as it did for the earlier program.
-    const std::string legacy =
-        m_legacyFolds ? registryFoldMigration::legacyFolded(registryName::decode(name.text()))
-                      : std::string();
-    int rc = SQLITE_DONE;
-    for (int attempt = m_legacyFolds ? 0 : 1; rc == SQLITE_DONE && attempt < 2; ++attempt)
-    {
-        sqliteStatement::run row(statement(id));
-        rc = row.bind(1, owner).bindBlob(2, bytesOf(attempt == 0 ? legacy : name.folded())).step();
-        if (rc == SQLITE_ROW)
-        {
-            found(row);
-            return ERROR_SUCCESS;
-        }
-    }
-    return notFoundOr(rc, ERROR_FILE_NOT_FOUND);
-}
-
 DWORD registryDatabase::openEmpty(const hiveLayout& layout, std::unique_ptr<registryDatabase>& out)
 {
     std::unique_ptr<registryDatabase> db;
     DWORD result = connect(":memory:", SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, db);
     if (result == ERROR_SUCCESS)
     {
+        db->m_hiveDepth = layout.hiveDepth;
         result = db->createSchema(layout);
     }
     if (result == ERROR_SUCCESS)
@@ -398,12 +365,6 @@ bool registryDatabase::readOnly() const
     return sqlite3_db_readonly(m_db.get(), "main") != 0;
 }
 
-DWORD registryDatabase::findKey(keyId parent, const registryName& name, keyId& id)
-{
-    return findByName(findKeyStatement, parent, name,
-                      [&id](sqliteStatement::run& row) { id = row.integer(0); });
-}
-
 DWORD registryDatabase::keyExists(keyId id)
 {
     sqliteStatement::run row(statement(keyExistsStatement));
@@ -417,16 +378,6 @@ DWORD registryDatabase::hasSubKeys(keyId id, bool& any)
     const int rc = row.bind(1, id).step();
     any = rc == SQLITE_ROW;
     return any ? ERROR_SUCCESS : errorFrom(rc);
-}
-
-DWORD registryDatabase::findValue(keyId key, const registryName& name, storedValue& value)
-{
-    return findByName(findValueStatement, key, name,
-                      [&value](sqliteStatement::run& row)
-                      {
-                          value.type = static_cast<DWORD>(row.integer(0));
-                          copyData(row.blob(1), value);
-                      });
 }
 
 DWORD registryDatabase::beginWrite()
@@ -488,26 +439,6 @@ DWORD registryDatabase::createKey(keyId parent, const registryName& name, keyId&
     }
     id = sqlite3_last_insert_rowid(m_db.get());
     return ERROR_SUCCESS;
-}
-
-DWORD registryDatabase::setValue(keyId key, const registryName& name, DWORD type,
-                                 std::span<const BYTE> data)
-{
-    sqliteStatement::run row(statement(setValueStatement));
-    row.bind(1, key).bindText(2, name.text()).bindBlob(3, bytesOf(name.folded()));
-    row.bind(4, type).bindBlob(5, std::as_bytes(data));
-    return errorFrom(row.step());
-}
-
-DWORD registryDatabase::deleteValue(keyId key, const registryName& name)
-{
-    sqliteStatement::run row(statement(deleteValueStatement));
-    const int rc = row.bind(1, key).bindBlob(2, bytesOf(name.folded())).step();
-    if (rc != SQLITE_DONE)
-    {
-        return errorFrom(rc);
-    }
-    return sqlite3_changes(m_db.get()) == 0 ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS;
 }
 
 DWORD registryDatabase::deleteKey(keyId id)

@@ -65,7 +65,14 @@ public:
 
     // Reads. Missing names give ERROR_FILE_NOT_FOUND, an index past the end
     // ERROR_NO_MORE_ITEMS; neither tells whether the key itself still exists.
+    // A name finds, in this order: the row stored under exactly that name; the row holding its
+    // folded form; the oldest row a refold kept apart with that fold (registryFoldMigration.h).
+    // So every row answers to the name enumeration gives it, and the row holding the folded
+    // form answers for every other spelling.
     DWORD findKey(keyId parent, const registryName& name, keyId& id);
+    // How deep the key lies as Windows counts it, the root of its hive being level 0 (see
+    // hiveLayout::hiveDepth), counted no further than `limit` levels below the file's root.
+    DWORD keyLevel(keyId id, std::int64_t limit, std::int64_t& level);
     DWORD keyExists(keyId id); // ERROR_SUCCESS or ERROR_KEY_DELETED
     DWORD hasSubKeys(keyId id, bool& any);
     // The sub-key (in folded-name order) or value (in creation order) at `index`. With a
@@ -87,8 +94,9 @@ public:
     // Marks the key written (once per transaction); ERROR_KEY_DELETED when it is gone.
     DWORD touchKey(keyId id);
     DWORD createKey(keyId parent, const registryName& name, keyId& id);
+    // Replaces the value `name` finds (as findValue), keeping its row and place, else adds one.
     DWORD setValue(keyId key, const registryName& name, DWORD type, std::span<const BYTE> data);
-    DWORD deleteValue(keyId key, const registryName& name);
+    DWORD deleteValue(keyId key, const registryName& name); // the value findValue finds
     DWORD deleteKey(keyId id); // with its values; the caller has checked for sub-keys
 
     // Every later commit on this connection is synced to disk before it returns.
@@ -105,18 +113,26 @@ public:
 
     static constexpr int busyTimeoutMs = 5000;
     static constexpr std::uint32_t applicationId = 0x525A4856; // "RZHV"
+    static constexpr std::int64_t formatVersion = 2; // 1: names folded by an earlier table
 
     static DWORD errorFrom(int sqliteCode);
 
 private:
     enum statementId : std::size_t
     {
+        // The three lookups of a kind follow each other: by fold; by fold, telling an exact
+        // match; the rows kept apart.
         findKeyStatement,
+        findExactKeyStatement,
+        findApartKeyStatement,
+        keyParentStatement,
         keyExistsStatement,
         firstSubKeyStatement,
         subKeyAtStatement,
         seekSubKeyStatement,
         findValueStatement,
+        findExactValueStatement,
+        findApartValueStatement,
         valueAtStatement,
         seekValueStatement,
         beginStatement,
@@ -125,6 +141,7 @@ private:
         touchKeyStatement,
         insertKeyStatement,
         setValueStatement,
+        updateValueStatement,
         deleteValueStatement,
         deleteKeyValuesStatement,
         deleteKeyStatement,
@@ -143,9 +160,13 @@ private:
     DWORD createSchema(const hiveLayout& layout);
     DWORD prepareStatements();
     DWORD refoldNames();
-    // Runs a lookup by folded name; a hive of the first format that could not be refolded
-    // is tried with the name's old folded form too.
-    DWORD findByName(statementId id, std::int64_t owner, const registryName& name,
+    DWORD lookForKeptApart();
+    // Runs the lookups of a kind, `byFold` the first (see statementId); `found` gets the row
+    // that answers, whose data begin at column 1. A hive of the first format that could not be
+    // refolded is tried with the name's old folded form too.
+    DWORD findByName(statementId byFold, std::int64_t owner, const registryName& name,
+                     const std::function<void(sqliteStatement::run&)>& found);
+    DWORD findLegacy(statementId byFold, std::int64_t owner, const registryName& name,
                      const std::function<void(sqliteStatement::run&)>& found);
     sqliteStatement& statement(statementId id) { return m_statements[id]; }
     bool continues(const enumerationCursor* cursor, keyId key, DWORD index) const;
@@ -157,6 +178,8 @@ private:
     const pid_t m_owner;
     std::unordered_set<keyId> m_touched; // keys stamped in the open transaction
     bool m_legacyFolds = false;
+    bool m_keptApart = false;     // the hive holds rows a refold kept apart (looked for at open)
+    std::int64_t m_hiveDepth = 0; // hiveLayout::hiveDepth
     // Cursors hold a weak reference to it: a position is trusted only on this connection.
     const std::shared_ptr<const void> m_identity = std::make_shared<char>(0);
 };

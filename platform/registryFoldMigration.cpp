@@ -64,11 +64,13 @@ struct refold
     std::string folded;
 };
 
+constexpr std::size_t idBytes = 8;
+
 // Unique per row and never the fold of a name: fold, 0xFF, the row id; an odd length.
 std::string apart(const refold& row)
 {
     std::string out = row.folded + '\xFF';
-    for (int shift = 56; shift >= 0; shift -= 8)
+    for (int shift = static_cast<int>(idBytes - 1) * 8; shift >= 0; shift -= 8)
     {
         out += static_cast<char>((row.id >> shift) & 0xFF);
     }
@@ -140,6 +142,12 @@ std::string registryFoldMigration::legacyFolded(std::u16string_view name)
         folded += static_cast<char>(f & 0xFF);
     }
     return folded;
+}
+
+registryFoldMigration::apartRange registryFoldMigration::keptApart(const std::string& folded)
+{
+    return {folded + '\xFF', folded + std::string(idBytes + 2, '\xFF'),
+            static_cast<std::int64_t>(folded.size() + 1 + idBytes)};
 }
 
 int registryFoldMigration::migrate(sqlite3* db)

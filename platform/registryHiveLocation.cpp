@@ -20,8 +20,8 @@ constexpr standardKey usersKeys[] = {
     {3, 2, u"Software"},
 };
 
-constexpr hiveLayout userLayout{0600, false, userKeys};
-constexpr hiveLayout usersLayout{0644, true, usersKeys};
+constexpr hiveLayout userLayout{0600, false, userKeys, 0};
+constexpr hiveLayout usersLayout{0644, true, usersKeys, 1};
 
 constexpr std::string_view folderName = "/reZevavEvadurov/";
 constexpr const char* usersHiveName = "HKEY_USERS.hive";

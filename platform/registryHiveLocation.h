@@ -37,6 +37,10 @@ struct hiveLayout
     mode_t fileMode;
     bool keepJournal; // SQLITE_FCNTL_PERSIST_WAL
     std::span<const standardKey> standardKeys;
+    // How far below the file's root key Windows' hives begin, the level its key depths count
+    // from: 0 for HKEY_CURRENT_USER, a hive of its own; 1 for HKEY_USERS, whose every sub-key
+    // (.DEFAULT among them) is the root of a hive.
+    std::int64_t hiveDepth;
 };
 
 class registryHiveLocation

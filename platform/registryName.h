@@ -24,6 +24,8 @@ public:
     const std::string& text() const { return m_text; }
     // The folded code units as big-endian bytes: byte order then sorts like the code units.
     const std::string& folded() const { return m_folded; }
+    // Its length in UTF-16 code units.
+    std::size_t units() const { return m_folded.size() / 2; }
 
     static std::u16string decode(std::string_view text);
 

@@ -1,9 +1,12 @@
-// Answers where the registry must say what Windows says: odd paths, overlong names, flushing a
-// deleted key, memory running out, and the size the default profile's journal is left at.
+// Answers where the registry must say what Windows says: odd paths, overlong names, keys beyond
+// Windows' limits, flushing a deleted key, memory running out, and the size the default
+// profile's journal is left at.
 
+#include "platform/handle.h"
 #include "platform/registry.h"
 #include "platform/registryCall.h"
 #include "platform/registryHiveFile.h"
+#include "platform/transaction.h"
 
 #include "platform/wideText.h"
 #include "tests/platform/registryTestHelpers.h"
@@ -86,6 +89,63 @@ TEST_F(RegistryAnswersTest, ValueNamesLongerThanWindowsAllowsAreRefusedAndNotSto
     }
     EXPECT_EQ(count, 2u) << "only the two names of the longest allowed length are stored";
     EXPECT_EQ(RegCloseKey(key), 0);
+}
+
+TEST_F(RegistryAnswersTest, KeysBeyondWindowsLimitsAreRefusedAndEarlierOnesStayReachable)
+{
+    // Levels count from each hive's root: HKEY_CURRENT_USER itself, HKEY_USERS\.DEFAULT.
+    std::u16string user = u"Software";
+    std::u16string users = u".DEFAULT\\Software";
+    for (int level = 2; level <= 512; ++level)
+    {
+        user += u"\\d";
+        users += u"\\d";
+    }
+    const struct
+    {
+        HKEY root;
+        std::u16string path;
+        LSTATUS created;
+        LSTATUS opened; // and deleted
+    } cases[] = {
+        {HKEY_CURRENT_USER, u"Software\\" + std::u16string(256, u'k'), 0, 0},
+        {HKEY_CURRENT_USER, u"Software\\" + std::u16string(257, u'k'), 87, 87},
+        {HKEY_CURRENT_USER, u"Software\\no\\" + std::u16string(20000, u'k'), 87, 87},
+        {HKEY_CURRENT_USER, user, 0, 0},
+        {HKEY_CURRENT_USER, user + u"\\d", 87, ERROR_FILE_NOT_FOUND},
+        {HKEY_USERS, users, 0, 0},
+        {HKEY_USERS, users + u"\\d", 87, ERROR_FILE_NOT_FOUND},
+    };
+    for (const auto& c : cases)
+    {
+        HKEY key = nullptr;
+        EXPECT_EQ(RegCreateKeyExW(c.root, c.path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                  &key, nullptr),
+                  c.created)
+            << c.path.size();
+        EXPECT_TRUE(c.created != 0 || RegCloseKey(key) == 0);
+        EXPECT_EQ(RegOpenKeyExW(c.root, c.path.c_str(), 0, KEY_READ, &key), c.opened);
+        EXPECT_TRUE(c.opened != 0 || RegCloseKey(key) == 0);
+    }
+    // Beyond the limits as an earlier program stored them: the 256-unit name made 260 long and
+    // moved below the deepest key. It opens and deletes; nothing is made below it.
+    ASSERT_EQ(
+        firstAnswer(userHive(testsupport::sandboxConfigHome()).string(), SQLITE_OPEN_READWRITE,
+                    "UPDATE hiveKey SET name = name || 'kkkk', folded = CAST(folded || "
+                    "substr(folded, 1, 8) AS BLOB), parent = (SELECT max(id) FROM hiveKey) WHERE "
+                    "length(name) = 256 RETURNING 1"),
+        "1");
+    const std::u16string stored = user + u"\\" + std::u16string(260, u'k');
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, stored.c_str(), 0, KEY_ALL_ACCESS, &key), 0);
+    const HANDLE transaction = CreateTransaction(nullptr, nullptr, 0, 0, 0, 0, nullptr);
+    HKEY below = nullptr;
+    EXPECT_EQ(RegCreateKeyTransactedW(key, u"x", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &below,
+                                      nullptr, transaction, nullptr),
+              87);
+    EXPECT_EQ(CloseHandle(transaction) + RegCloseKey(key), TRUE);
+    EXPECT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, stored.c_str()), 0);
+    EXPECT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, cases[1].path.c_str()), 87);
 }
 
 TEST_F(RegistryAnswersTest, FlushingADeletedKeyAnswersKeyDeleted)

@@ -23,7 +23,7 @@ constexpr const WCHAR* keyPath = u".DEFAULT\\Software";
 constexpr int defaultSoftwareKey = 3;
 
 // Rows as the earlier program stored them below .DEFAULT\Software: the name, its folded form
-// under the old table, and for values a DWORD.
+// under the old table, and for values a DWORD (for keys, 1: below the key U+FF53 "ub").
 struct oldRow
 {
     bool isKey;
@@ -31,6 +31,7 @@ struct oldRow
     const char* oldFolded;
     int data;
 };
+const std::string subKey = "(SELECT id FROM hiveKey WHERE name = '\xEF\xBD\x93ub')";
 const oldRow oldRows[] = {
     {false,
      "\xEF\xBD\x81"
@@ -44,10 +45,13 @@ const oldRow oldRows[] = {
      "\xEF\xBD\x93"
      "ub",
      "FF5300550042", 0}, // U+FF53 s
+    {true, "dir", "004400490052", 1},
+    {true, "d\xC4\xB1r", "004401300052", 1},
 };
 
 // What each name answers: read-only, exactly what the earlier program answered; refolded, what
-// Windows answers. 0 stands for ERROR_FILE_NOT_FOUND.
+// Windows answers, except that a row kept apart answers to exactly its own name. 0 stands for
+// ERROR_FILE_NOT_FOUND.
 struct answer
 {
     const WCHAR* name;
@@ -56,8 +60,8 @@ struct answer
 };
 const answer answers[] = {
     {u"\uff41bc", 1, 1},  {u"\uff21BC", 0, 1},  {u"\u01c6", 2, 2},    {u"\u01c4", 0, 2},
-    {u"\u01c5", 0, 2},    {u"FILE", 3, 3},      {u"f\u0131le", 4, 3}, // one name on Windows
-    {u"F\u0130LE", 4, 0}, {u"caf\u00e9", 5, 5}, {u"CAF\u00c9", 5, 5}, {u"x", 0, 0},
+    {u"\u01c5", 0, 2},    {u"FILE", 3, 3},      {u"f\u0131le", 4, 4}, {u"F\u0130LE", 4, 0},
+    {u"caf\u00e9", 5, 5}, {u"CAF\u00c9", 5, 5}, {u"x", 0, 0},
 };
 
 void writeOldRows(const fs::path& hive)
@@ -70,8 +74,8 @@ void writeOldRows(const fs::path& hive)
     {
         const std::string sql =
             row.isKey ? "INSERT INTO hiveKey(parent, name, folded, written) VALUES(" +
-                            std::to_string(defaultSoftwareKey) + ", '" + row.name + "', X'" +
-                            row.oldFolded + "', 0)"
+                            (row.data == 1 ? subKey : std::to_string(defaultSoftwareKey)) + ", '" +
+                            row.name + "', X'" + row.oldFolded + "', 0)"
                       : "INSERT INTO hiveValue(keyId, name, folded, type, data) VALUES(" +
                             std::to_string(defaultSoftwareKey) + ", '" + row.name + "', X'" +
                             row.oldFolded + "', 4, X'0" + std::to_string(row.data) + "000000')";
@@ -175,6 +179,17 @@ TEST(RegistryFoldMigrationTest, AnEarlierProgramsHiveAnswersForEveryNameItHolds)
         {u"made", 0}, {u"\uff41bc", 9},  {u"\u01c6", 2},
         {u"file", 3}, {u"f\u0131le", 4}, {u"caf\u00e9", 5}};
     EXPECT_EQ(listed, expected);
+
+    // Each row is deleted by the name it is listed under, and then its parent. Once the row
+    // holding the fold is gone, the one kept apart answers for every spelling.
+    ASSERT_EQ(RegDeleteValueW(key, u"file"), 0);
+    DWORD value = 0;
+    EXPECT_EQ(queryDword(key, u"FILE", value), 0);
+    EXPECT_EQ(value, 4u);
+    EXPECT_EQ(RegDeleteValueW(key, u"FILE"), 0);
+    EXPECT_EQ(RegDeleteKeyW(key, u"\uff53ub\\d\u0131r"), 0);
+    EXPECT_EQ(RegDeleteKeyW(key, u"\uff53ub\\dir"), 0);
+    EXPECT_EQ(RegDeleteKeyW(key, u"\uff53ub"), 0);
     EXPECT_EQ(RegCloseKey(key), 0);
     EXPECT_EQ(integrityOf(hive, SQLITE_OPEN_READONLY), "ok");
 }
