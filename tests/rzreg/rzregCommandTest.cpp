@@ -299,7 +299,7 @@ const std::vector<scenario>& scenarios()
              {{"add", K + "\\" + std::string(20000, 'x'), "/f"}, OK},
              {{"export", K, FILE_ARG, "/y"}, OK},
              {{"delete", K, "/f"}, OK},
-             {{"import", FILE_ARG}, OK},
+             {{"import", FILE_ARG}, "", OK},
              {{"query", K},
               "\n" + FULL + "\n    be    REG_DWORD_BIG_ENDIAN    0x1\n\n" + FULL + "\\" +
                   std::string(20000, 'x') + "\n"},
