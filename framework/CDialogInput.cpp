@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QShortcut>
 #include <QTimer>
@@ -20,6 +21,13 @@ void CDialog::bindLabel(QWidget* label, QWidget& field)
     {
         text->setBuddy(&field);
         text->installEventFilter(this);
+        // Screen readers otherwise name a list by its current item ("0").
+        const QString name = QString(text->text()).remove(u'&');
+        field.setAccessibleName(name);
+        if (auto* const combo = qobject_cast<QComboBox*>(&field); combo && combo->lineEdit())
+        {
+            combo->lineEdit()->setAccessibleName(name);
+        }
     }
 }
 
