@@ -349,7 +349,10 @@ void CParsedEdit::inputMethodEvent(QInputMethodEvent* event)
 void CParsedEdit::changeEvent(QEvent* event)
 {
     QLineEdit::changeEvent(event);
-    if (event->type() == QEvent::ReadOnlyChange)
+    // A new theme changes the field's colour, which the failure colour is chosen against; the
+    // palette this control sets itself is no such change.
+    if (event->type() == QEvent::ReadOnlyChange ||
+        (event->type() == QEvent::PaletteChange && !m_settingPalette))
     {
         RefreshValidationColour();
     }
@@ -377,7 +380,9 @@ void CParsedEdit::RefreshValidationColour()
     }
     if (colours != palette())
     {
+        m_settingPalette = true;
         setPalette(colours); // repaints once
+        m_settingPalette = false;
     }
     // Said beyond colour too, for those who cannot tell the red apart.
     const QString said = failing ? m_failureText : QString();

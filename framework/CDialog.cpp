@@ -13,7 +13,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QScreen>
 #include <QTimerEvent>
 #include <QVariant>
 
@@ -59,9 +58,7 @@ void CDialog::Create()
     {
         setWindowTitle(QString::fromUtf16(m_template.title));
     }
-    const QScreen* const where = screen();
-    FitToArea(where == nullptr ? m_content->size()
-                               : where->availableGeometry().size() - FrameAllowance());
+    fitToScreen();
     OnInitDialog();
 }
 

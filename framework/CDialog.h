@@ -67,8 +67,9 @@ public:
     const dialogTemplate& GetTemplate() const { return m_template; }
 
     // Sizes the window for an available area of `area` pixels (Create passes the screen's
-    // available area less FrameAllowance()): the template's size when it fits, else `area`
-    // at most, scrolling. Does nothing before Create(). May be called again.
+    // available area less FrameAllowance(), and so does a change of screen or of its area once
+    // shown): the template's size when it fits, else `area` at most, scrolling. Does nothing
+    // before Create(). May be called again.
     void FitToArea(const QSize& area);
     bool IsScrolling() const { return m_scroller != nullptr; }
     // The page the template's controls are built on (null before Create()).
@@ -159,6 +160,10 @@ private:
     void bindLabel(QWidget* label, QWidget& field);
     void addKeyboardRoutes();
     void killAllTimers();
+    // FitToArea with the available area of the screen the dialog is on; followScreen does it
+    // again whenever that screen or its available area changes (from the first show on).
+    void fitToScreen();
+    void followScreen();
     void startScrolling(const QSize& window);
     void stopScrolling();
     // Left edge, in content pixels, of the leftmost kept control (the content width if none),
@@ -179,4 +184,6 @@ private:
     QScrollArea* m_scroller = nullptr;    // child of the dialog while scrolling
     QWidget* m_strip = nullptr;           // child of the dialog while scrolling
     QMetaObject::Connection m_focusWatch; // keeps the focused control in view while scrolling
+    QMetaObject::Connection m_areaWatch;  // the available area of the dialog's screen
+    bool m_followsScreen = false;
 };

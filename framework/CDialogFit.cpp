@@ -6,9 +6,11 @@
 #include "framework/dialogUnits.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStyle>
+#include <QWindow>
 #include <algorithm>
 
 int CDialog::keptGap() const
@@ -31,6 +33,40 @@ int CDialog::keptLeft() const
         }
     }
     return left;
+}
+
+void CDialog::fitToScreen()
+{
+    const QScreen* const where = screen();
+    FitToArea(where == nullptr ? m_content->size()
+                               : where->availableGeometry().size() - FrameAllowance());
+}
+
+void CDialog::followScreen()
+{
+    QWindow* const window = windowHandle();
+    if (window == nullptr || m_followsScreen)
+    {
+        return;
+    }
+    m_followsScreen = true;
+    // Moved to another monitor, or a panel took room: the fit is decided again.
+    const auto watchArea = [this](QScreen* where)
+    {
+        disconnect(m_areaWatch);
+        if (where != nullptr)
+        {
+            m_areaWatch =
+                connect(where, &QScreen::availableGeometryChanged, this, [this] { fitToScreen(); });
+        }
+    };
+    watchArea(window->screen());
+    connect(window, &QWindow::screenChanged, this,
+            [this, watchArea](QScreen* where)
+            {
+                watchArea(where);
+                fitToScreen();
+            });
 }
 
 void CDialog::FitToArea(const QSize& area)

@@ -119,6 +119,7 @@ void CDialog::ShowSystemMenu()
 void CDialog::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
+    followScreen();
     // A window manager would give a new dialog the keyboard; a bare X server does not, and a
     // modal box would then never see its keys. Asked once the window is on the screen.
     QTimer::singleShot(0, this,
