@@ -18,6 +18,12 @@ BOOL CLogFileBrowserDialog::OnInitDialog()
     CDialog::OnInitDialog();
     SetDlgItemText(textPane, m_text.c_str());
     setWindowTitle(QString::fromUtf16(m_title.c_str()));
+    // The text pane has no label; it shows what the title names.
+    if (QWidget* const pane = GetDlgItem(textPane))
+    {
+        pane->setAccessibleName(windowTitle().isEmpty() ? QStringLiteral("Log file")
+                                                        : windowTitle());
+    }
     return TRUE;
 }
 

@@ -4,14 +4,17 @@
 #include "app/debugSettingsPass.h"
 #include "app/mainDialogTemplate.h"
 #include "app/productPaths.h"
+#include "controls/pathLabel.h"
 #include "framework/controlId.h"
 #include "framework/dialogControls.h"
 #include "platform/fileSystem.h"
 #include "settings/readWriteSettingsToRegistry.h"
 #include "support/productDataDirectory.h"
 
+#include <QLabel>
 #include <algorithm>
 #include <iterator>
+#include <limits>
 
 namespace
 {
@@ -26,6 +29,23 @@ constexpr int directoryInputType = 13; // an existing directory
 constexpr int kCommandsAfterListCheck[] = {IDOK, 3, 1023, 1024, 1028, 1029, 1050, 1100};
 
 constexpr std::pair<int, int> kTitles[] = {{1088, 0}, {1089, 1090}, {1091, 1092}, {1093, 1094}};
+
+// Controls whose captions repeat elsewhere, and what their accessible names add to tell them
+// apart: the group or the file they act on.
+constexpr std::pair<int, const char16_t*> kNameContexts[] = {
+    {1028, u"User Interface"},       {1029, u"User Interface"},       {1046, u"User Interface"},
+    {1023, u"Stub Data Collection"}, {1024, u"Stub Data Collection"}, {1100, u"Stub Debug"},
+    {1050, u"Stub Debug"},           {1047, u"Stub Debug"},           {1030, u"UI log file"},
+    {1054, u"UI log file"},          {1026, u"Main log file"},        {1055, u"Main log file"},
+    {1102, u"Minidump directory"},   {1104, u"Minidump directory"},
+};
+
+// The title each group's boxes sit under, for their accessible description.
+constexpr std::pair<settingGroup, int> kGroupTitles[] = {
+    {settingGroup::UserInterface, 1088},
+    {settingGroup::StubDataCollection, 1091},
+    {settingGroup::StubDebug, 1093},
+};
 
 std::size_t rowIndex(const WCHAR* valueName)
 {
@@ -61,6 +81,8 @@ CReZevavEvadurovDlg::CReZevavEvadurovDlg(IShellActions& shell, QWidget* parent)
     OnStubDataCollectionResetAll();
     m_settings.text = getProductDataDirectory(u"", productPaths::productFolder);
 
+    // OK, Apply, Close and Reset to Defaults stay in view when the dialog has to scroll.
+    KeepInView({IDOK, 3, IDCANCEL, 1087});
     OnCommandId(3, [this] { OnApply(); });
     OnCommandId(1087, [this] { OnResetToDefaults(); });
     OnCommandId(1028, [this] { OnUserInterfaceSetAll(); });
@@ -88,6 +110,11 @@ BOOL CReZevavEvadurovDlg::OnInitDialog()
         m_themeCtrls.addTitle(this, titleId, ruleId);
     }
     m_directoryField.AttachToDialogItem(this, directoryField, directoryInputType);
+    // The store reads strings of any length; a shorter limit would cut a stored directory
+    // and an untouched OK would write the cut text back.
+    m_directoryField.setMaxLength(std::numeric_limits<int>::max());
+    m_directoryField.SetFailureText(QStringLiteral("This folder does not exist"));
+    nameControls();
 
     const QString aboutText = QStringLiteral("&About reZevavEvadurov...");
     AppendSystemMenuSeparator();
@@ -119,13 +146,44 @@ BOOL CReZevavEvadurovDlg::OnInitDialog()
 
     UpdateCheckBoxes();
     CheckDlgButton(breakpointBox, breakpoint);
-    SetDlgItemText(productPaths::uiLogLabel, productPaths::uiLogFile());
-    SetDlgItemText(productPaths::mainLogLabel, productPaths::mainLogFile());
+    showLogPath(productPaths::uiLogLabel, productPaths::uiLogFile(), u"UI log file");
+    showLogPath(productPaths::mainLogLabel, productPaths::mainLogFile(), u"Main log file");
     SetDlgItemText(directoryField, m_settings.text.c_str());
     UpdateFileButtons();
     SetTimer(fileButtonsTimer, 100);
     setWindowTitle(QStringLiteral("reZevavEvadurov x64"));
     return TRUE;
+}
+
+void CReZevavEvadurovDlg::nameControls()
+{
+    for (const auto& [id, context] : kNameContexts)
+    {
+        if (QWidget* const control = GetDlgItem(id))
+        {
+            control->setAccessibleName(QString(GetDlgItemText(id)).remove(u'&') +
+                                       QStringLiteral(": ") + QString::fromUtf16(context));
+        }
+    }
+    for (const debugSetting& row : debugSettingsCatalogue::rows())
+    {
+        for (const auto& [group, titleId] : kGroupTitles)
+        {
+            QWidget* const control = row.group == group ? GetDlgItem(row.controlId) : nullptr;
+            if (control != nullptr)
+            {
+                control->setAccessibleDescription(GetDlgItemText(titleId));
+            }
+        }
+    }
+}
+
+void CReZevavEvadurovDlg::showLogPath(int labelId, const WCHAR* path, const char16_t* what)
+{
+    if (auto* const label = qobject_cast<QLabel*>(GetDlgItem(labelId)))
+    {
+        pathLabel::show(*label, QString::fromUtf16(path), QString::fromUtf16(what));
+    }
 }
 
 debugSettingsValues CReZevavEvadurovDlg::LoadSettings()

@@ -95,6 +95,10 @@ protected:
     void OnListTextRefused(int id) override; // beeps
 
 private:
+    // Accessible names that tell repeated captions apart, and the group title of each box.
+    void nameControls();
+    // A log's path in its label: the file name always visible, the whole path in the tooltip.
+    void showLogPath(int labelId, const WCHAR* path, const char16_t* what);
     void setGroup(settingGroup group, DWORD value);
     // Selects the item carrying `number`; a number without an item gets one of its own, so
     // a value stored by another program is shown and written back unchanged.

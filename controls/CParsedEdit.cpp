@@ -17,10 +17,22 @@
 namespace
 {
 
-QColor fromColorRef(COLORREF colour)
+// The dialog the control sits in, through the pages and scroll areas between them.
+const CDialog* owningDialog(const QWidget& control)
 {
-    return QColor(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
-                  static_cast<int>((colour >> 16) & 0xFF));
+    for (const QWidget* above = control.parentWidget(); above != nullptr;
+         above = above->parentWidget())
+    {
+        if (const auto* const dialog = qobject_cast<const CDialog*>(above))
+        {
+            return dialog;
+        }
+        if (above->isWindow())
+        {
+            break;
+        }
+    }
+    return nullptr;
 }
 
 // A signed decimal number as a dialog reads one from its edit control (GetDlgItemInt, signed):
@@ -124,6 +136,7 @@ void CParsedEdit::takePlaceOf(QLineEdit& placeholder)
         setFont(placeholder.font());
     }
     setMaxLength(placeholder.maxLength());
+    setAccessibleName(placeholder.accessibleName());
     setReadOnly(placeholder.isReadOnly());
     setText(placeholder.text());
     setCursorPosition(placeholder.cursorPosition());
@@ -164,9 +177,12 @@ bool CParsedEdit::ValidationCtlColor(QPalette& palette) const
     {
         return false;
     }
-    const QColor failure = fromColorRef(corUXThemeColours::getParsedEditFailureColour());
-    palette.setColor(QPalette::Active, QPalette::Text, failure);
-    palette.setColor(QPalette::Inactive, QPalette::Text, failure);
+    // Against the field's own colour, so the text stays readable on dark themes too.
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+    {
+        palette.setColor(group, QPalette::Text,
+                         corUXThemeColours::failureColourOn(palette.color(group, QPalette::Base)));
+    }
     return true;
 }
 
@@ -333,7 +349,10 @@ void CParsedEdit::inputMethodEvent(QInputMethodEvent* event)
 void CParsedEdit::changeEvent(QEvent* event)
 {
     QLineEdit::changeEvent(event);
-    if (event->type() == QEvent::ReadOnlyChange)
+    // A new theme changes the field's colour, which the failure colour is chosen against; the
+    // palette this control sets itself is no such change.
+    if (event->type() == QEvent::ReadOnlyChange ||
+        (event->type() == QEvent::PaletteChange && !m_settingPalette))
     {
         RefreshValidationColour();
     }
@@ -350,16 +369,26 @@ void CParsedEdit::RefreshValidationColour()
         colours.setColor(group, QPalette::Text, inherited.color(group, QPalette::Text));
     }
     const UINT kind = isReadOnly() ? CTLCOLOR_STATIC : CTLCOLOR_EDIT;
-    if (const auto* const owner = qobject_cast<const CDialog*>(parentWidget()))
+    bool failing = false;
+    if (const CDialog* const owner = owningDialog(*this))
     {
-        owner->OnCtlColor(colours, this, kind);
+        failing = owner->OnCtlColor(colours, this, kind);
     }
     else if (kind == CTLCOLOR_EDIT)
     {
-        ValidationCtlColor(colours);
+        failing = ValidationCtlColor(colours);
     }
     if (colours != palette())
     {
+        m_settingPalette = true;
         setPalette(colours); // repaints once
+        m_settingPalette = false;
+    }
+    // Said beyond colour too, for those who cannot tell the red apart.
+    const QString said = failing ? m_failureText : QString();
+    if (toolTip() != said)
+    {
+        setToolTip(said);
+        setAccessibleDescription(said);
     }
 }

@@ -5,8 +5,9 @@
 //   (pasted and programmatically set text is not filtered);
 // - whenever the text changes, and whenever its dialog's tick calls RefreshValidationColour,
 //   the whole text is checked against the type's rule and, while it fails, drawn in
-//   corUXThemeColours::getParsedEditFailureColour(); painting only uses that verdict (a path
-//   rule asks the file system, which a caret blink must not do);
+//   corUXThemeColours::failureColourOn(the field's base colour) and said in the tooltip;
+//   painting only uses that verdict (a path rule asks the file system, which a caret blink
+//   must not do);
 // - for the numeric types (IsNumericInputType) the Up and Down arrow keys step the decimal
 //   value within 0 to 32767 (OnVScroll); in the other types they move the caret as usual.
 // GUI thread only. Shell actions given to a constructor are borrowed and must outlive the
@@ -51,11 +52,15 @@ public:
     // is true. Otherwise `palette` is left as it was and the result is false.
     bool ValidationCtlColor(QPalette& palette) const;
 
+    // What the tooltip and the accessible description say while the text fails its rule.
+    void SetFailureText(const QString& text) { m_failureText = text; }
+
     // Decides the colours afresh through the colour request: the owning CDialog's OnCtlColor
     // (CTLCOLOR_EDIT, or CTLCOLOR_STATIC while read-only), or, outside a dialog, this
-    // control's own ValidationCtlColor for an editable control. Runs on every text change and
-    // read-only change; owners call it when the file system may have changed. Only a changed
-    // verdict repaints.
+    // control's own ValidationCtlColor for an editable control. Runs on every text change,
+    // read-only change and palette change (a new theme); owners call it when the file system
+    // may have changed. Only a changed verdict repaints. While the verdict is a failure, the
+    // tooltip and accessible description hold the failure text.
     void RefreshValidationColour();
 
     static bool IsCharAllowed(UINT character, int inputType);
@@ -93,4 +98,6 @@ private:
 
     QtShellActions m_desktop;
     IShellActions& m_shell;
+    bool m_settingPalette = false;
+    QString m_failureText = QStringLiteral("This text is not valid here");
 };

@@ -16,8 +16,13 @@
 #include <QTimerEvent>
 #include <QVariant>
 
+// A fixed-size dialog offers no maximise button (Qt's own decorations on Wayland drew one).
+constexpr Qt::WindowFlags fixedDialogFlags =
+    Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
+
 CDialog::CDialog(const dialogTemplate& dialogTemplate, QWidget* parent)
-    : QDialog(parent), m_template(dialogTemplate)
+    : QDialog(parent, fixedDialogFlags), m_template(dialogTemplate)
 {
 }
 
@@ -32,10 +37,12 @@ void CDialog::Create()
     m_created = true;
     setFont(dialogUnits::dialogFont(m_template.pointSize));
     const dialogUnits units = dialogUnits::ofFont(font());
+    m_content = new QWidget(this);
+    m_content->setFixedSize(units.toPixelsX(m_template.cx), units.toPixelsY(m_template.cy));
     QWidget* label = nullptr; // the static text just created, if the last row was one
     for (const dialogControl& row : m_template.controls)
     {
-        QWidget* const control = dialogControls::create(row, units, *this);
+        QWidget* const control = dialogControls::create(row, units, *m_content);
         if (row.id != -1)
         {
             connectCommand(*control, row.id);
@@ -51,7 +58,7 @@ void CDialog::Create()
     {
         setWindowTitle(QString::fromUtf16(m_template.title));
     }
-    setFixedSize(units.toPixelsX(m_template.cx), units.toPixelsY(m_template.cy));
+    fitToScreen();
     OnInitDialog();
 }
 

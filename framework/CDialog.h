@@ -16,6 +16,13 @@
 // system menu. A dialog asks for the keyboard when it is shown. A static text row followed directly
 // by an edit or a drop-down list is that field's label: clicking it focuses the field. The tab
 // order is the order of the rows. GUI thread only.
+//
+// Size: the window is fixed at the template's size (no maximise button) where the screen's
+// available area, less a frame allowance, holds it. Where it does not, the window takes the
+// area and the template's controls scroll inside it; the controls named by KeepInView stay in
+// a strip at the right edge, at their distance from it, so they are always visible. Control
+// positions in dialog units are the same in both cases; controls are children of the content
+// page (GetContent()), not of the dialog itself.
 
 #include "framework/dialogTemplate.h"
 #include "platform/winTypes.h"
@@ -24,9 +31,12 @@
 #include <QPointer>
 #include <QString>
 #include <functional>
+#include <initializer_list>
 #include <map>
+#include <vector>
 
 class QMenu;
+class QScrollArea;
 
 constexpr int IDOK = 1;
 constexpr int IDCANCEL = 2;
@@ -55,6 +65,17 @@ public:
     void EndDialog(int result);
 
     const dialogTemplate& GetTemplate() const { return m_template; }
+
+    // Sizes the window for an available area of `area` pixels (Create passes the screen's
+    // available area less FrameAllowance(), and so does a change of screen or of its area once
+    // shown): the template's size when it fits, else `area` at most, scrolling. Does nothing
+    // before Create(). May be called again.
+    void FitToArea(const QSize& area);
+    bool IsScrolling() const { return m_scroller != nullptr; }
+    // The page the template's controls are built on (null before Create()).
+    QWidget* GetContent() const { return m_content; }
+    // Room left around the window for a window manager's title bar and borders.
+    static QSize FrameAllowance() { return {16, 48}; }
 
     QWidget* GetDlgItem(int id) const;
 
@@ -119,6 +140,10 @@ public:
     void reject() override;
 
 protected:
+    // The controls that stay in view when the dialog scrolls (the command buttons); must be
+    // called before Create().
+    void KeepInView(std::initializer_list<int> ids) { m_keptInView.assign(ids); }
+
     // Registers the handler of command `id`, replacing any earlier one.
     void OnCommandId(int id, std::function<void()> handler);
 
@@ -135,6 +160,16 @@ private:
     void bindLabel(QWidget* label, QWidget& field);
     void addKeyboardRoutes();
     void killAllTimers();
+    // FitToArea with the available area of the screen the dialog is on; followScreen does it
+    // again whenever that screen or its available area changes (from the first show on).
+    void fitToScreen();
+    void followScreen();
+    void startScrolling(const QSize& window);
+    void stopScrolling();
+    // Left edge, in content pixels, of the leftmost kept control (the content width if none),
+    // and the room left of it in the strip.
+    int keptLeft() const;
+    int keptGap() const;
 
     const dialogTemplate& m_template;
     bool m_created = false;
@@ -144,4 +179,11 @@ private:
     std::map<int, std::function<void()>> m_handlers;
     std::map<UINT, int> m_timers;  // framework id -> Qt timer id
     QMenu* m_systemMenu = nullptr; // child of the dialog
+    std::vector<int> m_keptInView;
+    QWidget* m_content = nullptr;         // child of the dialog or of m_scroller
+    QScrollArea* m_scroller = nullptr;    // child of the dialog while scrolling
+    QWidget* m_strip = nullptr;           // child of the dialog while scrolling
+    QMetaObject::Connection m_focusWatch; // keeps the focused control in view while scrolling
+    QMetaObject::Connection m_areaWatch;  // the available area of the dialog's screen
+    bool m_followsScreen = false;
 };

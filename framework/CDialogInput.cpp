@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QShortcut>
 #include <QTimer>
@@ -20,6 +21,13 @@ void CDialog::bindLabel(QWidget* label, QWidget& field)
     {
         text->setBuddy(&field);
         text->installEventFilter(this);
+        // Screen readers otherwise name a list by its current item ("0").
+        const QString name = QString(text->text()).remove(u'&');
+        field.setAccessibleName(name);
+        if (auto* const combo = qobject_cast<QComboBox*>(&field); combo && combo->lineEdit())
+        {
+            combo->lineEdit()->setAccessibleName(name);
+        }
     }
 }
 
@@ -111,6 +119,7 @@ void CDialog::ShowSystemMenu()
 void CDialog::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
+    followScreen();
     // A window manager would give a new dialog the keyboard; a bare X server does not, and a
     // modal box would then never see its keys. Asked once the window is on the screen.
     QTimer::singleShot(0, this,

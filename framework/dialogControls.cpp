@@ -1,6 +1,7 @@
 #include "framework/dialogControls.h"
 
 #include "framework/controlId.h"
+#include "framework/dialogListBox.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -67,7 +68,7 @@ QWidget* createWidget(const dialogControl& row, QWidget& parent)
     }
     case dialogControlKind::DropDownCombo:
     {
-        auto* const combo = new QComboBox(&parent);
+        auto* const combo = new dialogListBox(&parent);
         combo->setEditable(true);
         // Typing must never add items: the list holds exactly what the dialog put there.
         combo->setInsertPolicy(QComboBox::NoInsert);

@@ -129,12 +129,12 @@ const std::vector<gridColumn>& grid()
          {u"Pipe Error", u"Debug Detect Corrupt Memory", u"Debug Deleted Access Hook",
           u"Debug LibC Memory Hook", u"Debug .Net Profiler Stubs", u"Debug OutputDebugString Hook",
           u"Debug IAT hooked functions"}},
-        {492,
+        {496,
          168,
          {u"Debug DLLMain Hook", u"Debug Custom Hook", u"Debug AddRefRelease Hook",
           u"Debug SysAlloc Hook", u"Debug Uninit Data Hook", u"Debug Delay Load",
           u"GetProcAddress"}},
-        {600,
+        {604,
          168,
          {u"Debug callstacks", u"Debug callstack Modules", u"Debug Address to Symbol",
           u"Debug Last Error", u"Debug Import Descriptor", u"Debug DestroyWindow Hook"}},
@@ -326,6 +326,23 @@ TEST(mainDialogTemplate, CheckBoxesAreWideEnoughForTheirCaptions)
         if (c.kind == AutoCheckBox)
         {
             EXPECT_GE(c.cx, 3 * static_cast<int>(view(c.caption).size()) + 12) << describe(c);
+        }
+    }
+}
+
+TEST(mainDialogTemplate, CaptionsStopShortOfTheNextControlToTheirRight)
+{
+    // A caption may fill its own rectangle; the next control in its row starts at least two
+    // units further on, or the text touches that control's box.
+    for (const dialogControl& c : dlg().controls)
+    {
+        for (const dialogControl& next : dlg().controls)
+        {
+            const bool sameRow = c.y < next.y + next.cy && next.y < c.y + c.cy;
+            if (c.caption != nullptr && &next != &c && sameRow && next.x >= c.x + c.cx / 2)
+            {
+                EXPECT_GE(next.x - (c.x + c.cx), 2) << describe(c) << " touches " << describe(next);
+            }
         }
     }
 }

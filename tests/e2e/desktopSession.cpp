@@ -183,7 +183,8 @@ processResult run(const std::vector<std::string>& argv, const std::vector<std::s
     return result;
 }
 
-session::session(const std::string& program)
+session::session(const std::string& program, const std::string& screen,
+                 const std::vector<std::string>& programEnv)
 {
     int ready[2];
     if (pipe(ready) != 0)
@@ -195,8 +196,8 @@ session::session(const std::string& program)
     // is still starting) and drops a connection being set up meanwhile.
     fcntl(ready[0], F_SETFD, FD_CLOEXEC);
     m_server.emplace(std::vector<std::string>{"Xvfb", "-displayfd", std::to_string(ready[1]),
-                                              "-noreset", "-screen", "0", "1600x1000x24", "-dpi",
-                                              "96", "-nolisten", "tcp"},
+                                              "-noreset", "-screen", "0", screen, "-dpi", "96",
+                                              "-nolisten", "tcp"},
                      std::vector<std::string>{});
     close(ready[1]);
     std::string number = readUntilClosed(ready[0], 60s);
@@ -211,6 +212,7 @@ session::session(const std::string& program)
     }
     m_display = std::string(":").append(number);
     std::vector<std::string> env{"DISPLAY=" + m_display};
+    env.insert(env.end(), programEnv.begin(), programEnv.end());
     if (const char* asan = std::getenv("ASAN_OPTIONS"))
     {
         // libxkbcommon-x11 hands strndup a name that is not terminated within its bound, which

@@ -68,9 +68,11 @@ struct rect
 class session
 {
 public:
-    // Starts Xvfb on a free display and the program `program` on it; the program keeps the
-    // test's environment (its XDG folders) but not its offscreen platform.
-    explicit session(const std::string& program);
+    // Starts Xvfb on a free display with a screen of `screen` ("WIDTHxHEIGHTxDEPTH") and the
+    // program `program` on it; the program keeps the test's environment (its XDG folders) but
+    // not its offscreen platform, with `programEnv` ("NAME=value") added.
+    explicit session(const std::string& program, const std::string& screen = "1600x1000x24",
+                     const std::vector<std::string>& programEnv = {});
     ~session();
 
     bool serverUp() const { return !m_display.empty(); }

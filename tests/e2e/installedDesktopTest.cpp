@@ -49,34 +49,58 @@ std::optional<DWORD> defaultProfileValue(int controlId)
     return storedDword(HKEY_USERS, u".DEFAULT\\Software\\Corvane\\Tarnwickx64", controlId);
 }
 
-class installedDesktopTest : public ::testing::Test
+// A screen of the X server: its size in pixels and the scale the program is told to use.
+struct screenCase
+{
+    int width, height, scale;
+};
+
+class installedDesktopTest : public ::testing::TestWithParam<screenCase>
 {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(std::filesystem::exists(RZ_INSTALLED_EXECUTABLE))
             << "the install fixture did not run";
-        m_session.emplace(RZ_INSTALLED_EXECUTABLE);
+        const screenCase screen = GetParam();
+        m_session.emplace(
+            RZ_INSTALLED_EXECUTABLE,
+            std::to_string(screen.width) + "x" + std::to_string(screen.height) + "x24",
+            std::vector<std::string>{"QT_SCALE_FACTOR=" + std::to_string(screen.scale)});
         ASSERT_TRUE(m_session->serverUp()) << "Xvfb did not start";
         m_window = m_session->waitForWindow(mainTitle);
         ASSERT_FALSE(m_window.empty()) << "the dialog never showed";
         const auto frame = m_session->geometry(m_window);
         ASSERT_TRUE(frame);
-        // The window is the template's size at the dialog font, so the template's rectangles
-        // say where each control is.
-        ASSERT_EQ(frame->width, m_units.toPixelsX(mainDialogTemplate().cx));
-        ASSERT_EQ(frame->height, m_units.toPixelsY(mainDialogTemplate().cy));
+        // The window lies on the screen. Where the screen holds it (the first), it is the
+        // template's size at the dialog font, so the template's rectangles say where each
+        // control is; else it scrolls, its command buttons at the right edge.
+        m_width = frame->width / screen.scale;
+        ASSERT_TRUE(frame->x >= 0 && frame->y >= 0 && frame->x + frame->width <= screen.width &&
+                    frame->y + frame->height <= screen.height);
+        if (screen.width == 1600)
+        {
+            ASSERT_EQ(frame->width, m_units.toPixelsX(mainDialogTemplate().cx));
+            ASSERT_EQ(frame->height, m_units.toPixelsY(mainDialogTemplate().cy));
+        }
     }
 
-    // Clicks control `id` `dx` pixels in from its left edge, half way down.
+    // Clicks control `id` `dx` pixels in from its left edge, half way down. The command
+    // buttons keep their distance from the window's right edge when the dialog scrolls.
     void clickControl(int id, int dx)
     {
         for (const dialogControl& row : mainDialogTemplate().controls)
         {
             if (row.id == id)
             {
-                const QRect r = m_units.toPixels(row.x, row.y, row.cx, row.cy);
-                ASSERT_TRUE(m_session->click(m_window, r.x() + dx, r.y() + r.height() / 2));
+                QRect r = m_units.toPixels(row.x, row.y, row.cx, row.cy);
+                if (row.x == 655)
+                {
+                    r.moveLeft(m_width - (m_units.toPixelsX(mainDialogTemplate().cx) - r.x()));
+                }
+                const int scale = GetParam().scale;
+                ASSERT_TRUE(m_session->click(m_window, (r.x() + dx) * scale,
+                                             (r.y() + r.height() / 2) * scale));
                 return;
             }
         }
@@ -86,14 +110,19 @@ protected:
     const dialogUnits m_units = dialogUnits::ofFont(dialogUnits::dialogFont(8));
     std::optional<session> m_session;
     std::string m_window;
+    int m_width = 0; // of the window, in the program's pixels
 };
+
+INSTANTIATE_TEST_SUITE_P(screens, installedDesktopTest,
+                         ::testing::Values(screenCase{1600, 1000, 1}, screenCase{1024, 768, 1},
+                                           screenCase{1920, 1080, 2}));
 
 constexpr int heapBox = 1006;
 constexpr int minidumpBox = 1084;
 constexpr int startupList = 1003;
 constexpr int directoryField = 1101;
 
-TEST_F(installedDesktopTest, TickingABoxAndPressingEnterWritesBothHives)
+TEST_P(installedDesktopTest, TickingABoxAndPressingEnterWritesBothHives)
 {
     clickControl(heapBox, 6);
     ASSERT_TRUE(m_session->keys({"Return"}));
@@ -102,7 +131,20 @@ TEST_F(installedDesktopTest, TickingABoxAndPressingEnterWritesBothHives)
     EXPECT_EQ(defaultProfileValue(heapBox), 1u);
 }
 
-TEST_F(installedDesktopTest, EscapeAfterAChangeWritesNothing)
+TEST_P(installedDesktopTest, ApplyAndOkAreOnScreenAndWriteBothHives)
+{
+    clickControl(heapBox, 6);
+    clickControl(3, 20);
+    EXPECT_TRUE(waitUntil([] { return defaultProfileValue(heapBox) == 1u; }, 15s));
+    EXPECT_EQ(userValue(heapBox), 1u);
+    clickControl(minidumpBox, 6);
+    clickControl(1, 20);
+    EXPECT_EQ(m_session->program().waitForExit(30s), 0) << "OK did not end the dialog";
+    EXPECT_EQ(userValue(minidumpBox), 1u);
+    EXPECT_EQ(defaultProfileValue(minidumpBox), 1u);
+}
+
+TEST_P(installedDesktopTest, EscapeAfterAChangeWritesNothing)
 {
     clickControl(heapBox, 6);
     ASSERT_TRUE(m_session->keys({"Escape"}));
@@ -111,7 +153,7 @@ TEST_F(installedDesktopTest, EscapeAfterAChangeWritesNothing)
     EXPECT_EQ(defaultProfileValue(heapBox), std::nullopt);
 }
 
-TEST_F(installedDesktopTest, TypedListNumberIsAppliedAndUnknownTextIsRefused)
+TEST_P(installedDesktopTest, TypedListNumberIsAppliedAndUnknownTextIsRefused)
 {
     clickControl(startupList, 12);
     ASSERT_TRUE(m_session->keys({"ctrl+a"}));
@@ -132,7 +174,7 @@ TEST_F(installedDesktopTest, TypedListNumberIsAppliedAndUnknownTextIsRefused)
     EXPECT_EQ(userValue(startupList), 7u);
 }
 
-TEST_F(installedDesktopTest, DownInTheDirectoryFieldKeepsThePath)
+TEST_P(installedDesktopTest, DownInTheDirectoryFieldKeepsThePath)
 {
     clickControl(minidumpBox, 6); // the field is enabled with minidumps only
     clickControl(directoryField, 20);
@@ -143,7 +185,7 @@ TEST_F(installedDesktopTest, DownInTheDirectoryFieldKeepsThePath)
     EXPECT_EQ(m_session->focusedText(), expected) << "Down took the path over";
 }
 
-TEST_F(installedDesktopTest, F1OpensTheAboutBoxAndEscapeClosesIt)
+TEST_P(installedDesktopTest, F1OpensTheAboutBoxAndEscapeClosesIt)
 {
     clickControl(heapBox, 6);
     ASSERT_TRUE(m_session->keys({"F1"}));

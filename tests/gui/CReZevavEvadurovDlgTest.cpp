@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QTimer>
 #include <cstdlib>
+#include <tuple>
 
 namespace
 {
@@ -464,4 +465,25 @@ TEST_F(mainDialogFixture, DISABLED_Screenshot)
     CReZevavEvadurovDlg& dlg = open();
     QTest::qWait(50);
     EXPECT_TRUE(dlg.grab().save(QString::fromUtf8(target)));
+    // Beside it: a 1024x768 screen (scrolling), scale 2 on 1920x1080, and a dark theme with a
+    // missing minidump folder.
+    for (const auto& [name, area, scale, dark] :
+         {std::tuple("-1024x768.png", QSize(1008, 720), 1, false),
+          std::tuple("-scale2.png", QSize(944, 492), 2, false),
+          std::tuple("-dark.png", QSize(2000, 1200), 1, true)})
+    {
+        CReZevavEvadurovDlg& shown = open();
+        shown.FitToArea(area);
+        if (dark)
+        {
+            shown.setPalette(QPalette(QColor(0x35, 0x35, 0x35)));
+            shown.SetDlgItemText(1101, QStringLiteral("/no/such/folder"));
+        }
+        QTest::qWait(50);
+        QPixmap picture(shown.size() * scale);
+        picture.setDevicePixelRatio(scale);
+        shown.render(&picture);
+        EXPECT_TRUE(picture.save(
+            QString::fromUtf8(target).replace(QStringLiteral(".png"), QLatin1String(name))));
+    }
 }

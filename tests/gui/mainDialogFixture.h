@@ -106,13 +106,11 @@ protected:
         {
             return value;
         }
-        BYTE data[2048];
-        DWORD size = sizeof data;
-        value.result = RegQueryValueExW(key, name, nullptr, &value.type, data, &size);
-        if (value.result == ERROR_SUCCESS)
-        {
-            value.bytes.assign(data, data + size);
-        }
+        DWORD size = 0;
+        RegQueryValueExW(key, name, nullptr, nullptr, nullptr, &size);
+        value.bytes.resize(size);
+        value.result = RegQueryValueExW(key, name, nullptr, &value.type, value.bytes.data(), &size);
+        value.bytes.resize(value.result == ERROR_SUCCESS ? size : 0);
         RegCloseKey(key);
         return value;
     }

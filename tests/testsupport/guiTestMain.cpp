@@ -8,8 +8,9 @@ int main(int argc, char** argv)
 {
     // Messages and character classes as on any machine, whatever its own locale.
     setenv("LC_ALL", "C.UTF-8", 1);
-    // GUI tests never need a display.
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    // GUI tests never need a display. The screen holds every dialog at its template's size;
+    // tests of a smaller one fit the dialog to that area themselves.
+    setenv("QT_QPA_PLATFORM", "offscreen:configfile=" RZ_OFFSCREEN_SCREEN, 0);
     QApplication app(argc, argv);
     ::testing::InitGoogleMock(&argc, argv);
     testsupport::installSandbox();
