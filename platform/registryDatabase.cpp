@@ -229,6 +229,7 @@ DWORD registryDatabase::prepareStatements()
 DWORD registryDatabase::createSchema(const hiveLayout& layout)
 {
     int rc = execute(schema);
+    rc = rc == SQLITE_OK ? execute(registryChangeLog::schema) : rc;
     sqliteStatement insert;
     if (rc == SQLITE_OK)
     {
@@ -292,6 +293,7 @@ DWORD registryDatabase::open(const std::string& path, const hiveLayout& layout,
     }
     if (result == ERROR_SUCCESS)
     {
+        db->m_changes.attach(db->m_db.get(), path);
         db->keepFilesOnClose(false);
         out = std::move(db);
     }
@@ -432,6 +434,7 @@ DWORD registryDatabase::findValue(keyId key, const registryName& name, storedVal
 DWORD registryDatabase::beginWrite()
 {
     m_touched.clear();
+    m_changes.discard();
     sqliteStatement::run row(statement(beginStatement));
     return errorFrom(row.step());
 }
@@ -443,12 +446,23 @@ DWORD registryDatabase::beginRead()
 
 DWORD registryDatabase::commit()
 {
+    const int logged = m_changes.flush(); // in the same transaction as the changes
+    if (logged != SQLITE_OK)
+    {
+        return errorFrom(logged);
+    }
     sqliteStatement::run row(statement(commitStatement));
-    return errorFrom(row.step());
+    const DWORD result = errorFrom(row.step());
+    if (result == ERROR_SUCCESS)
+    {
+        m_changes.committed();
+    }
+    return result;
 }
 
 void registryDatabase::rollback()
 {
+    m_changes.discard();
     if (sqlite3_get_autocommit(m_db.get()) == 0)
     {
         sqliteStatement::run row(statement(rollbackStatement));
@@ -487,7 +501,7 @@ DWORD registryDatabase::createKey(keyId parent, const registryName& name, keyId&
         return errorFrom(rc);
     }
     id = sqlite3_last_insert_rowid(m_db.get());
-    return ERROR_SUCCESS;
+    return errorFrom(m_changes.note(parent, registryChangeLog::subKeysChanged));
 }
 
 DWORD registryDatabase::setValue(keyId key, const registryName& name, DWORD type,
@@ -496,7 +510,8 @@ DWORD registryDatabase::setValue(keyId key, const registryName& name, DWORD type
     sqliteStatement::run row(statement(setValueStatement));
     row.bind(1, key).bindText(2, name.text()).bindBlob(3, bytesOf(name.folded()));
     row.bind(4, type).bindBlob(5, std::as_bytes(data));
-    return errorFrom(row.step());
+    const int rc = row.step();
+    return errorFrom(rc == SQLITE_DONE ? m_changes.note(key, registryChangeLog::valuesChanged) : rc);
 }
 
 DWORD registryDatabase::deleteValue(keyId key, const registryName& name)
@@ -507,12 +522,18 @@ DWORD registryDatabase::deleteValue(keyId key, const registryName& name)
     {
         return errorFrom(rc);
     }
-    return sqlite3_changes(m_db.get()) == 0 ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS;
+    return sqlite3_changes(m_db.get()) == 0
+               ? ERROR_FILE_NOT_FOUND
+               : errorFrom(m_changes.note(key, registryChangeLog::valuesChanged));
 }
 
 DWORD registryDatabase::deleteKey(keyId id)
 {
     m_touched.erase(std::remove(m_touched.begin(), m_touched.end(), id), m_touched.end());
+    if (const int noted = m_changes.noteDeleted(id); noted != SQLITE_OK)
+    {
+        return errorFrom(noted);
+    }
     {
         sqliteStatement::run values(statement(deleteKeyValuesStatement));
         const int rc = values.bind(1, id).step();
