@@ -69,8 +69,9 @@ int registryChangeLog::ancestorsOf(keyId key, std::vector<keyId>& chain)
 
 int registryChangeLog::note(keyId key, int kind)
 {
-    if (m_db == nullptr || std::any_of(m_pending.begin(), m_pending.end(), [&](const change& c)
-                                       { return c.key == key && c.kind == kind; }))
+    if (m_db == nullptr ||
+        std::any_of(m_pending.begin(), m_pending.end(),
+                    [&](const change& c) { return c.key == key && c.kind == kind; }))
     {
         return SQLITE_OK;
     }
@@ -96,8 +97,10 @@ int registryChangeLog::noteDeleted(keyId key)
         return rc;
     }
     m_pending.push_back(change{key, keyDeleted, ancestorText(chain, 0)});
-    if (!chain.empty() && std::none_of(m_pending.begin(), m_pending.end(), [&](const change& c)
-                                       { return c.key == chain.front() && c.kind == subKeysChanged; }))
+    if (!chain.empty() &&
+        std::none_of(m_pending.begin(), m_pending.end(),
+                     [&](const change& c)
+                     { return c.key == chain.front() && c.kind == subKeysChanged; }))
     {
         m_pending.push_back(change{chain.front(), subKeysChanged, ancestorText(chain, 1)});
     }

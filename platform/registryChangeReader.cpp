@@ -33,8 +33,8 @@ bool registryChangeReader::open()
     {
         return false;
     }
-    const int rc = sqlite3_open_v2(m_path.c_str(), &m_db,
-                                   SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
+    const int rc =
+        sqlite3_open_v2(m_path.c_str(), &m_db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK)
     {
         close();
@@ -50,8 +50,7 @@ bool registryChangeReader::open()
 bool registryChangeReader::sameFile() const
 {
     struct stat found = {};
-    return stat(m_path.c_str(), &found) == 0 && found.st_dev == m_device &&
-           found.st_ino == m_inode;
+    return stat(m_path.c_str(), &found) == 0 && found.st_dev == m_device && found.st_ino == m_inode;
 }
 
 std::int64_t registryChangeReader::newest()

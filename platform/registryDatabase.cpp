@@ -511,7 +511,8 @@ DWORD registryDatabase::setValue(keyId key, const registryName& name, DWORD type
     row.bind(1, key).bindText(2, name.text()).bindBlob(3, bytesOf(name.folded()));
     row.bind(4, type).bindBlob(5, std::as_bytes(data));
     const int rc = row.step();
-    return errorFrom(rc == SQLITE_DONE ? m_changes.note(key, registryChangeLog::valuesChanged) : rc);
+    return errorFrom(rc == SQLITE_DONE ? m_changes.note(key, registryChangeLog::valuesChanged)
+                                       : rc);
 }
 
 DWORD registryDatabase::deleteValue(keyId key, const registryName& name)

@@ -36,9 +36,10 @@ DWORD registryDatabase::queryKeyInfo(keyId id, keyInfo& info)
     int rc = key.prepare(m_db.get(), "SELECT written FROM hiveKey WHERE id = ?1");
     rc = rc == SQLITE_OK ? subKeys.prepare(m_db.get(), "SELECT name FROM hiveKey WHERE parent = ?1")
                          : rc;
-    rc = rc == SQLITE_OK ? values.prepare(m_db.get(),
-                                          "SELECT name, length(data) FROM hiveValue WHERE keyId = ?1")
-                         : rc;
+    rc = rc == SQLITE_OK
+             ? values.prepare(m_db.get(),
+                              "SELECT name, length(data) FROM hiveValue WHERE keyId = ?1")
+             : rc;
     if (rc != SQLITE_OK)
     {
         return errorFrom(rc);

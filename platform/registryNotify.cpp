@@ -42,8 +42,8 @@ LSTATUS RegNotifyChangeKeyValue(HKEY key, BOOL watchSubtree, DWORD filter, HANDL
             {
                 return result;
             }
-            changeRegistration registration{key, call.hive().path(), call.key().key.id,
-                                            watchSubtree != FALSE, filter, nullptr};
+            changeRegistration registration{
+                key, call.hive().path(), call.key().key.id, watchSubtree != FALSE, filter, nullptr};
             if (asynchronous != FALSE)
             {
                 registration.event = kernelObjects::lookup(event);

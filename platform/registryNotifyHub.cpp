@@ -108,9 +108,10 @@ void registryNotifyHub::deliver(const std::string& hivePath)
     const auto told = std::remove_if(registrations.begin(), registrations.end(),
                                      [&](const changeRegistration& r)
                                      {
-                                         const bool now = lost || std::any_of(rows.begin(), rows.end(),
-                                                                              [&](const changeRow& row)
-                                                                              { return matches(r, row); });
+                                         const bool now =
+                                             lost || std::any_of(rows.begin(), rows.end(),
+                                                                 [&](const changeRow& row)
+                                                                 { return matches(r, row); });
                                          if (now)
                                          {
                                              tell(r);
@@ -131,9 +132,9 @@ void registryNotifyHub::handleClosed(HKEY handle)
     for (auto& [path, hive] : m_hives)
     {
         auto& registrations = hive.registrations;
-        const auto closed = std::partition(registrations.begin(), registrations.end(),
-                                           [handle](const changeRegistration& r)
-                                           { return r.handle != handle; });
+        const auto closed =
+            std::partition(registrations.begin(), registrations.end(),
+                           [handle](const changeRegistration& r) { return r.handle != handle; });
         std::for_each(closed, registrations.end(), tell);
         m_count -= static_cast<unsigned>(registrations.end() - closed);
         registrations.erase(closed, registrations.end());
