@@ -27,6 +27,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <sqlite3.h>
+#include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -170,7 +171,8 @@ std::vector<std::int64_t> measureWrites(int changes, bool registered)
     return writes;
 }
 
-// One write as the registry makes it, on a raw connection, with or without the log's part.
+// One write as the registry makes it, on a raw connection with prepared statements, with or
+// without the log's part.
 std::vector<std::int64_t> measureLog(int changes, bool logged)
 {
     const std::string file = registryStore::registryHiveLocation::path(HKEY_CURRENT_USER);
@@ -180,32 +182,56 @@ std::vector<std::int64_t> measureLog(int changes, bool logged)
     {
         fail("opening the hive");
     }
-    const char* const plain =
-        "BEGIN IMMEDIATE; UPDATE hiveKey SET written = written + 1 WHERE id = 4; "
+    // The key is the fourth: root, Software, Bench, Watched.
+    const char* const plain[] = {
+        "BEGIN IMMEDIATE", "UPDATE hiveKey SET written = written + 1 WHERE id = 4",
         "INSERT INTO hiveValue(keyId, name, folded, type, data) VALUES(4, 'v', x'0056', 4, "
-        "x'01000000') ON CONFLICT(keyId, folded) DO UPDATE SET data = excluded.data; COMMIT";
-    const char* const withLog =
-        "BEGIN IMMEDIATE; UPDATE hiveKey SET written = written + 1 WHERE id = 4; "
-        "INSERT INTO hiveValue(keyId, name, folded, type, data) VALUES(4, 'v', x'0056', 4, "
-        "x'01000000') ON CONFLICT(keyId, folded) DO UPDATE SET data = excluded.data; "
-        "SELECT parent FROM hiveKey WHERE id = 4; SELECT parent FROM hiveKey WHERE id = 3; "
-        "SELECT parent FROM hiveKey WHERE id = 2; SELECT parent FROM hiveKey WHERE id = 1; "
-        "INSERT INTO hiveChange(keyId, kind, ancestors) VALUES(4, 4, '/1/2/3/'); "
-        "DELETE FROM hiveChange WHERE seq <= last_insert_rowid() - 1024; COMMIT";
+        "x'01000000') ON CONFLICT(keyId, folded) DO UPDATE SET data = excluded.data",
+        "COMMIT"};
+    const char* const log[] = {
+        "SELECT parent FROM hiveKey WHERE id = 4",
+        "SELECT parent FROM hiveKey WHERE id = 3",
+        "SELECT parent FROM hiveKey WHERE id = 2",
+        "SELECT parent FROM hiveKey WHERE id = 1",
+        "INSERT INTO hiveChange(keyId, kind, ancestors) VALUES(4, 4, '/1/2/3/')",
+        "DELETE FROM hiveChange WHERE seq <= last_insert_rowid() - 1024"};
+    std::vector<sqlite3_stmt*> steps;
+    for (const char* sql : plain)
+    {
+        if (logged && std::string(sql) == "COMMIT")
+        {
+            for (const char* extra : log)
+            {
+                steps.push_back(nullptr);
+                sqlite3_prepare_v2(db, extra, -1, &steps.back(), nullptr);
+            }
+        }
+        steps.push_back(nullptr);
+        sqlite3_prepare_v2(db, sql, -1, &steps.back(), nullptr);
+    }
     const std::string wal = file + "-wal";
     std::vector<std::int64_t> writes;
     for (int i = 0; i < changes; ++i)
     {
         const std::int64_t start = nowNs();
-        if (sqlite3_exec(db, logged ? withLog : plain, nullptr, nullptr, nullptr) != SQLITE_OK)
+        for (sqlite3_stmt* step : steps)
         {
-            fail(sqlite3_errmsg(db));
+            const int rc = sqlite3_step(step);
+            sqlite3_reset(step);
+            if (rc != SQLITE_DONE && rc != SQLITE_ROW)
+            {
+                fail(sqlite3_errmsg(db));
+            }
         }
         if (logged)
         {
             utimensat(AT_FDCWD, wal.c_str(), nullptr, 0);
         }
         writes.push_back(nowNs() - start);
+    }
+    for (sqlite3_stmt* step : steps)
+    {
+        sqlite3_finalize(step);
     }
     sqlite3_close(db);
     return writes;
@@ -225,7 +251,7 @@ int main(int argc, char** argv)
     const benchSandbox sandbox("notify");
     std::vector<std::int64_t> latency;
     std::vector<std::int64_t> watchedWrites;
-    measureAcrossProcesses(changes, latency, watchedWrites);
+    measureAcrossProcesses(changes, latency, watchedWrites); // forks before any hive is open
     const std::vector<std::int64_t> unwatched = measureWrites(changes, false);
     const std::vector<std::int64_t> registered = measureWrites(changes, true);
     const std::vector<std::int64_t> raw = measureLog(changes, false);

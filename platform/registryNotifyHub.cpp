@@ -4,7 +4,9 @@
 #include "platform/registryChangeLog.h"
 
 #include <algorithm>
+#include <charconv>
 #include <pthread.h>
+#include <string_view>
 
 namespace registryStore
 {
@@ -20,14 +22,32 @@ std::unique_ptr<registryNotifyHub>& current()
     return *hub;
 }
 
+// Whether "/1/2/7/" names `key`.
+bool hasAncestor(std::string_view ancestors, keyId key)
+{
+    for (std::size_t at = 0; at < ancestors.size();)
+    {
+        std::size_t end = ancestors.find('/', at);
+        end = end == std::string_view::npos ? ancestors.size() : end;
+        keyId id = 0;
+        const auto [last, error] =
+            std::from_chars(ancestors.data() + at, ancestors.data() + end, id);
+        if (error == std::errc() && last == ancestors.data() + end && end > at && id == key)
+        {
+            return true;
+        }
+        at = end + 1;
+    }
+    return false;
+}
+
 bool matches(const changeRegistration& r, const changeRow& row)
 {
     if (row.key == r.key)
     {
         return row.kind == registryChangeLog::keyDeleted || (row.kind & r.filter) != 0;
     }
-    return r.subtree && (row.kind & r.filter) != 0 &&
-           row.ancestors.find("/" + std::to_string(r.key) + "/") != std::string::npos;
+    return r.subtree && (row.kind & r.filter) != 0 && hasAncestor(row.ancestors, r.key);
 }
 
 void tell(const changeRegistration& r)
