@@ -62,7 +62,9 @@ registryNotifyHub& registryNotifyHub::instance()
     static const bool once = []
     {
         current() = std::make_unique<registryNotifyHub>(token{});
-        pthread_atfork(nullptr, nullptr, &registryNotifyHub::forked);
+        // Held across fork, so the watcher thread is not inside SQLite when the child starts.
+        pthread_atfork([] { current()->m_lock.lock(); }, [] { current()->m_lock.unlock(); },
+                       &registryNotifyHub::forked);
         return true;
     }();
     static_cast<void>(once);
@@ -73,6 +75,7 @@ void registryNotifyHub::forked()
 {
     // The only thread now is the one that forked; the parent's state may be half changed.
     registryNotifyHub* const inherited = current().release();
+    inherited->m_lock.unlock();
     inherited->m_watcher.abandon();
     for (auto& [path, hive] : inherited->m_hives)
     {

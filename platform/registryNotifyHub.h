@@ -13,7 +13,10 @@
 //
 // Thread-safety: every member may be called from any thread; one lock guards the state. A
 // caller may hold the registry's lock (the hub never takes it). After fork the child starts
-// with no registrations and no watcher thread.
+// with no registrations and no watcher thread. The hub's lock is held across fork; the
+// registry's handle table makes the hub first, so its own fork handler, which takes the
+// registry's lock, runs before the hub's (the reverse order of registration) and the two
+// locks are taken in the order every call takes them.
 
 #include "platform/kernelObject.h"
 #include "platform/registryChangeReader.h"
