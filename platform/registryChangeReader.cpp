@@ -17,12 +17,15 @@ registryChangeReader::~registryChangeReader()
 
 void registryChangeReader::abandon()
 {
-    m_db = nullptr;
+    m_inherited = true;
 }
 
 void registryChangeReader::close()
 {
-    sqlite3_close_v2(m_db);
+    if (!m_inherited)
+    {
+        sqlite3_close_v2(m_db);
+    }
     m_db = nullptr;
 }
 

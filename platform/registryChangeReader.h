@@ -41,7 +41,7 @@ public:
     // (pruned before they were read, the file replaced, moved aside or removed): every watcher
     // of the hive must then be told.
     void poll(std::vector<changeRow>& rows, bool& lost);
-    // For a connection inherited across fork: forget it without closing it.
+    // For a connection inherited across fork: it is never closed (nor used) again.
     void abandon();
 
 private:
@@ -56,6 +56,7 @@ private:
     dev_t m_device = 0;
     ino_t m_inode = 0;
     std::int64_t m_last = 0;
+    bool m_inherited = false; // across fork: never closed by the child
 };
 
 } // namespace registryStore

@@ -74,7 +74,7 @@ registryNotifyHub& registryNotifyHub::instance()
 void registryNotifyHub::forked()
 {
     // The only thread now is the one that forked; the parent's state may be half changed.
-    registryNotifyHub* const inherited = current().release();
+    std::unique_ptr<registryNotifyHub> inherited = std::move(current());
     inherited->m_lock.unlock();
     inherited->m_watcher.abandon();
     for (auto& [path, hive] : inherited->m_hives)
@@ -82,6 +82,7 @@ void registryNotifyHub::forked()
         hive.reader->abandon();
     }
     current() = std::make_unique<registryNotifyHub>(token{});
+    current()->m_inherited = std::move(inherited); // kept, never used: hubs are not destroyed
 }
 
 void registryNotifyHub::add(changeRegistration registration)

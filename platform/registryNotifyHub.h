@@ -80,6 +80,7 @@ private:
     registryHiveWatcher m_watcher;
     bool m_watcherStarted = false;
     std::atomic<unsigned> m_count{0}; // registrations, read without the lock by committers
+    std::unique_ptr<registryNotifyHub> m_inherited; // the parent's, in a child after fork
 };
 
 } // namespace registryStore
