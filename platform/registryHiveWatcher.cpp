@@ -1,9 +1,11 @@
 #include "platform/registryHiveWatcher.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <filesystem>
 #include <poll.h>
 #include <sys/inotify.h>
+#include <system_error>
 #include <thread>
 #include <unistd.h>
 #include <vector>

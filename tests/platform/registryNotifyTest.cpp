@@ -14,6 +14,7 @@
 #include <thread>
 
 using namespace registryTest;
+namespace fs = std::filesystem;
 
 namespace
 {
@@ -211,6 +212,52 @@ TEST_F(RegistryNotifyTest, AnotherProcessesCommitIsToldAndAnUnrelatedOneIsNot)
     ASSERT_EQ(write(go[1], "x", 1), 1);
     EXPECT_TRUE(finished(related));
     EXPECT_EQ(WaitForSingleObject(m_event, generous), WAIT_OBJECT_0);
+    close(go[0]);
+    close(go[1]);
+}
+
+TEST_F(RegistryNotifyTest, AUserWhoMayOnlyReadTheDefaultProfileIsToldOfItsChanges)
+{
+    if (geteuid() != 0)
+    {
+        GTEST_SKIP() << "needs root to become another user";
+    }
+    const WCHAR* const path = u".DEFAULT\\Software\\Corvane";
+    fs::permissions(testsupport::sandboxRoot(), fs::perms(0755));
+    fs::permissions(testsupport::sandboxConfigDirs(), fs::perms(0755));
+    ASSERT_EQ(runInChild(
+                  [path]
+                  {
+                      umask(022);
+                      return RegCloseKey(create(HKEY_USERS, path)) == 0 ? 0 : 1;
+                  }),
+              0);
+    int go[2];
+    ASSERT_EQ(pipe(go), 0);
+    std::fflush(nullptr);
+    const pid_t reader = fork();
+    if (reader == 0)
+    {
+        constexpr uid_t nobody = 65534;
+        HKEY key = nullptr;
+        const HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        const bool watching = setgid(nobody) == 0 && setuid(nobody) == 0 &&
+                              RegOpenKeyExW(HKEY_USERS, path, 0, KEY_READ, &key) == 0 &&
+                              RegNotifyChangeKeyValue(key, FALSE, lastSet, event, TRUE) == 0;
+        _exit(write(go[1], watching ? "w" : "-", 1) == 1 && watching &&
+                      WaitForSingleObject(event, generous) == WAIT_OBJECT_0
+                  ? 0
+                  : 1);
+    }
+    char step = 0;
+    ASSERT_EQ(read(go[0], &step, 1), 1);
+    ASSERT_EQ(step, 'w') << "the reader could not watch";
+    const HKEY key = create(HKEY_USERS, path);
+    EXPECT_EQ(setDword(key, u"debugHeap", 1), 0);
+    EXPECT_EQ(RegCloseKey(key), 0);
+    int status = 0;
+    ASSERT_EQ(waitpid(reader, &status, 0), reader);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the reader was not told";
     close(go[0]);
     close(go[1]);
 }
