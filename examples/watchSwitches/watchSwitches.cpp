@@ -38,8 +38,8 @@ int main(int argc, char** argv)
     const std::u16string name = wideText::fromUtf8(argc > 1 ? argv[1] : "debugHeap");
 
     HKEY key = nullptr;
-    const LSTATUS opened = RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Corvane\\Tarnwickx64", 0,
-                                         KEY_READ, &key);
+    const LSTATUS opened =
+        RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Corvane\\Tarnwickx64", 0, KEY_READ, &key);
     if (opened != ERROR_SUCCESS)
     {
         std::fprintf(stderr, "watchSwitches: the product key cannot be opened (error %d)\n",
