@@ -1,5 +1,6 @@
 #include "platform/event.h"
 
+#include "platform/eventSignal.h"
 #include "platform/kernelObject.h"
 #include "platform/lastError.h"
 
@@ -67,6 +68,29 @@ private:
 };
 
 } // namespace
+
+namespace eventObjects
+{
+std::shared_ptr<kernelObject> makeEvent()
+{
+    return std::make_shared<eventObject>(true, false);
+}
+
+bool isEvent(const kernelObject& object)
+{
+    return dynamic_cast<const eventObject*>(&object) != nullptr;
+}
+
+bool signal(kernelObject& object)
+{
+    auto* const event = dynamic_cast<eventObject*>(&object);
+    if (event != nullptr)
+    {
+        event->set();
+    }
+    return event != nullptr;
+}
+} // namespace eventObjects
 
 HANDLE CreateEventW(LPSECURITY_ATTRIBUTES, BOOL manualReset, BOOL initialState, LPCWSTR name)
 {

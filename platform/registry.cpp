@@ -6,6 +6,7 @@
 #include "platform/registry.h"
 
 #include "platform/registryCall.h"
+#include "platform/registryNotifyHub.h"
 #include "platform/registryTransaction.h"
 
 #include <algorithm>
@@ -299,7 +300,16 @@ LSTATUS RegOpenKeyTransactedW(HKEY key, LPCWSTR subKey, DWORD /*options*/, REGSA
 
 LSTATUS RegCloseKey(HKEY key)
 {
-    return registryCall::guarded([&]() -> DWORD { return registryCall().table().close(key); });
+    return registryCall::guarded(
+        [&]() -> DWORD
+        {
+            const DWORD result = registryCall().table().close(key);
+            if (result == ERROR_SUCCESS)
+            {
+                registryNotifyHub::instance().handleClosed(key); // as Windows sets their events
+            }
+            return result;
+        });
 }
 
 LSTATUS RegFlushKey(HKEY key)

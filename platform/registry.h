@@ -59,6 +59,13 @@ constexpr DWORD REG_OPTION_NON_VOLATILE = 0;
 constexpr DWORD REG_CREATED_NEW_KEY = 1;
 constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
 
+// Change notification filters.
+constexpr DWORD REG_NOTIFY_CHANGE_NAME = 0x00000001;
+constexpr DWORD REG_NOTIFY_CHANGE_ATTRIBUTES = 0x00000002;
+constexpr DWORD REG_NOTIFY_CHANGE_LAST_SET = 0x00000004;
+constexpr DWORD REG_NOTIFY_CHANGE_SECURITY = 0x00000008;
+constexpr DWORD REG_NOTIFY_THREAD_AGNOSTIC = 0x10000000;
+
 // A new key must keep Windows' limits: a name of at most 256 UTF-16 units, at most 512 levels
 // below the root of its hive (HKEY_CURRENT_USER, or a sub-key of HKEY_USERS such as .DEFAULT);
 // else ERROR_INVALID_PARAMETER and nothing is created. Opening or deleting a longer name that
@@ -92,6 +99,27 @@ LSTATUS RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameChars, LPD
                       LPWSTR keyClass, LPDWORD classChars, PFILETIME lastWriteTime);
 LSTATUS RegDeleteValueW(HKEY key, LPCWSTR valueName);
 LSTATUS RegDeleteKeyW(HKEY key, LPCWSTR subKey);
+// Deletes `subKey` with everything below it, or with a null `subKey` everything below `key`
+// and its values but not the key. Needs DELETE, KEY_ENUMERATE_SUB_KEYS and KEY_QUERY_VALUE,
+// and KEY_SET_VALUE when the key holds values. One write transaction: all or nothing.
+LSTATUS RegDeleteTreeW(HKEY key, LPCWSTR subKey);
+// Counts and longest lengths as Windows gives them: names in UTF-16 units without the
+// terminator, data in bytes. Keys have no class (empty, longest 0) and no security descriptor
+// (size 0); the last write time is the key's own stamp.
+LSTATUS RegQueryInfoKeyW(HKEY key, LPWSTR keyClass, LPDWORD classChars, LPDWORD reserved,
+                         LPDWORD subKeys, LPDWORD maxSubKeyChars, LPDWORD maxClassChars,
+                         LPDWORD values, LPDWORD maxValueNameChars, LPDWORD maxValueBytes,
+                         LPDWORD securityDescriptorBytes, PFILETIME lastWriteTime);
+
+// Sets `event` once the key (or with `watchSubtree` anything below it) changes as `filter`
+// asks (REG_NOTIFY_CHANGE_NAME: a sub-key made or deleted; _LAST_SET: a value set or
+// deleted), whichever process commits the change; also when the key is deleted or `key` is
+// closed. One change per call: call again for the next. With `asynchronous` FALSE the call
+// returns only after the change and `event` is ignored. The event stays referenced while the
+// registration lasts, even if its handle is closed. A program of an older build that keeps no
+// change log changes hives unannounced.
+LSTATUS RegNotifyChangeKeyValue(HKEY key, BOOL watchSubtree, DWORD filter, HANDLE event,
+                                BOOL asynchronous);
 
 // Not a Windows function: the number of key handles currently open in this process
 // (predefined roots excluded), so tests can prove that every pass closes what it opened.

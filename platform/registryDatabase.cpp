@@ -236,6 +236,7 @@ DWORD registryDatabase::prepareStatements()
 DWORD registryDatabase::createSchema(const hiveLayout& layout)
 {
     int rc = execute(schema);
+    rc = rc == SQLITE_OK ? execute(registryChangeLog::schema) : rc;
     sqliteStatement insert;
     if (rc == SQLITE_OK)
     {
@@ -304,6 +305,7 @@ DWORD registryDatabase::open(const std::string& path, const hiveLayout& layout,
     }
     if (result == ERROR_SUCCESS)
     {
+        db->m_changes.attach(db->m_db.get(), path);
         db->keepFilesOnClose(false);
         out = std::move(db);
     }
@@ -383,6 +385,7 @@ DWORD registryDatabase::hasSubKeys(keyId id, bool& any)
 DWORD registryDatabase::beginWrite()
 {
     m_touched.clear();
+    m_changes.discard();
     sqliteStatement::run row(statement(beginStatement));
     return errorFrom(row.step());
 }
@@ -394,12 +397,23 @@ DWORD registryDatabase::beginRead()
 
 DWORD registryDatabase::commit()
 {
+    const int logged = m_changes.flush(); // in the same transaction as the changes
+    if (logged != SQLITE_OK)
+    {
+        return errorFrom(logged);
+    }
     sqliteStatement::run row(statement(commitStatement));
-    return errorFrom(row.step());
+    const DWORD result = errorFrom(row.step());
+    if (result == ERROR_SUCCESS)
+    {
+        m_changes.committed();
+    }
+    return result;
 }
 
 void registryDatabase::rollback()
 {
+    m_changes.discard();
     if (sqlite3_get_autocommit(m_db.get()) == 0)
     {
         sqliteStatement::run row(statement(rollbackStatement));
@@ -438,12 +452,16 @@ DWORD registryDatabase::createKey(keyId parent, const registryName& name, keyId&
         return errorFrom(rc);
     }
     id = sqlite3_last_insert_rowid(m_db.get());
-    return ERROR_SUCCESS;
+    return errorFrom(m_changes.note(parent, registryChangeLog::subKeysChanged));
 }
 
 DWORD registryDatabase::deleteKey(keyId id)
 {
     m_touched.erase(id);
+    if (const int noted = m_changes.noteDeleted(id); noted != SQLITE_OK)
+    {
+        return errorFrom(noted);
+    }
     {
         sqliteStatement::run values(statement(deleteKeyValuesStatement));
         const int rc = values.bind(1, id).step();

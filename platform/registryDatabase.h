@@ -10,6 +10,7 @@
 //   hiveValue(id INTEGER PRIMARY KEY (creation order), keyId INTEGER, name TEXT, folded BLOB,
 //             type INTEGER, data BLOB (never NULL))
 //     UNIQUE INDEX hiveValueByName(keyId, folded); INDEX hiveValueByOrder(keyId, id)
+//   hiveChange: see registryChangeLog.h (optional; older hives get it at their next write)
 //   application_id 0x525A4856, user_version 2 (1: an earlier fold table; see
 //   registryFoldMigration.h for how such a hive is brought up to date or read as it is).
 //
@@ -18,6 +19,7 @@
 // A connection inherited across fork is never closed by the child (it leaks instead), so the
 // parent's locks and journal stay intact.
 
+#include "platform/registryChangeLog.h"
 #include "platform/registryEnumCursor.h"
 #include "platform/registryHiveLocation.h"
 #include "platform/registryName.h"
@@ -99,6 +101,20 @@ public:
     DWORD deleteValue(keyId key, const registryName& name); // the value findValue finds
     DWORD deleteKey(keyId id); // with its values; the caller has checked for sub-keys
 
+    // For RegQueryInfoKeyW and RegDeleteTreeW (registryDatabaseTree.cpp).
+    struct keyInfo
+    {
+        DWORD subKeys = 0;
+        DWORD maxSubKeyChars = 0; // UTF-16 units
+        DWORD values = 0;
+        DWORD maxValueNameChars = 0;
+        DWORD maxValueBytes = 0;
+        std::int64_t written = 0;
+    };
+    DWORD queryKeyInfo(keyId id, keyInfo& info); // ERROR_KEY_DELETED when it is gone
+    DWORD subKeyIds(keyId parent, std::vector<keyId>& ids);
+    DWORD deleteValues(keyId id); // every value of the key
+
     // Every later commit on this connection is synced to disk before it returns.
     DWORD makeCommitsDurable();
     // Whether a transaction is open (SQLite ends one by itself after some failures).
@@ -177,6 +193,7 @@ private:
     std::array<sqliteStatement, statementCount> m_statements;
     const pid_t m_owner;
     std::unordered_set<keyId> m_touched; // keys stamped in the open transaction
+    registryChangeLog m_changes;         // what the open write transaction changed
     bool m_legacyFolds = false;
     bool m_keptApart = false;     // the hive holds rows a refold kept apart (looked for at open)
     std::int64_t m_hiveDepth = 0; // hiveLayout::hiveDepth

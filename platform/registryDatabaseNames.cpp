@@ -199,12 +199,16 @@ DWORD registryDatabase::setValue(keyId key, const registryName& name, DWORD type
     if (result == ERROR_SUCCESS)
     {
         sqliteStatement::run row(statement(updateValueStatement));
-        return errorFrom(row.bind(1, found).bind(2, type).bindBlob(3, std::as_bytes(data)).step());
+        const int rc = row.bind(1, found).bind(2, type).bindBlob(3, std::as_bytes(data)).step();
+        return errorFrom(rc == SQLITE_DONE ? m_changes.note(key, registryChangeLog::valuesChanged)
+                                           : rc);
     }
     sqliteStatement::run row(statement(setValueStatement));
     row.bind(1, key).bindText(2, name.text()).bindBlob(3, bytesOf(name.folded()));
     row.bind(4, type).bindBlob(5, std::as_bytes(data));
-    return errorFrom(row.step());
+    const int rc = row.step();
+    return errorFrom(rc == SQLITE_DONE ? m_changes.note(key, registryChangeLog::valuesChanged)
+                                       : rc);
 }
 
 DWORD registryDatabase::deleteValue(keyId key, const registryName& name)
@@ -218,7 +222,9 @@ DWORD registryDatabase::deleteValue(keyId key, const registryName& name)
         return result;
     }
     sqliteStatement::run row(statement(deleteValueStatement));
-    return errorFrom(row.bind(1, found).step());
+    const int rc = row.bind(1, found).step();
+    return errorFrom(rc == SQLITE_DONE ? m_changes.note(key, registryChangeLog::valuesChanged)
+                                       : rc);
 }
 
 } // namespace registryStore

@@ -1,5 +1,7 @@
 #include "platform/registryHandleTable.h"
 
+#include "platform/registryNotifyHub.h"
+
 #include <pthread.h>
 
 namespace registryStore
@@ -23,6 +25,7 @@ registryHandleTable& registryHandleTable::instance()
 
 registryHandleTable::registryHandleTable()
 {
+    registryNotifyHub::instance(); // its fork handlers must come first (registryNotifyHub.h)
     // Keep the table consistent across fork, and mark the child's copy as inherited.
     pthread_atfork([] { instance().m_mutex.lock(); }, [] { instance().m_mutex.unlock(); },
                    []

@@ -152,6 +152,10 @@ DWORD queryValue(HKEY key, std::u16string_view name, LPDWORD reserved, LPDWORD t
     }
     storedValue value;
     status = findValue(call, registryName(name), value);
+    if (status == ERROR_FILE_NOT_FOUND && data == nullptr && dataSize != nullptr)
+    {
+        *dataSize = 0; // as Windows answers a size query for a missing value
+    }
     return status != ERROR_SUCCESS ? status : deliver(value, type, data, dataSize, narrow);
 }
 

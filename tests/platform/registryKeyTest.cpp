@@ -239,6 +239,95 @@ TEST_F(RegistryKeyTest, DeletesOnlyLeafKeysAndDeletedKeysAnswerKeyDeleted)
     EXPECT_EQ(RegCloseKey(leaf), 0);
 }
 
+TEST_F(RegistryKeyTest, QueryInfoCountsAsWindowsDoes)
+{
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, u"Software\\Info", 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &key, nullptr),
+              0);
+    // Lengths in UTF-16 units: a character outside the plane is two; data in bytes.
+    for (const WCHAR* sub : {u"ab", u"\U0001F600xyz", u"z"})
+    {
+        HKEY child = nullptr;
+        ASSERT_EQ(RegCreateKeyExW(key, sub, 0, nullptr, 0, KEY_READ, nullptr, &child, nullptr), 0);
+        EXPECT_EQ(RegCloseKey(child), 0);
+    }
+    const BYTE data[10] = {};
+    ASSERT_EQ(RegSetValueExW(key, u"\u00e9t\u00e9", 0, REG_BINARY, data, 10), 0);
+    ASSERT_EQ(RegSetValueExW(key, nullptr, 0, REG_BINARY, data, 3), 0);
+    DWORD counts[8];
+    std::fill(std::begin(counts), std::end(counts), 0xAAAA);
+    FILETIME written{};
+    WCHAR keyClass[4] = {u'x'};
+    DWORD classChars = 4;
+    ASSERT_EQ(RegQueryInfoKeyW(key, keyClass, &classChars, nullptr, &counts[0], &counts[1],
+                               &counts[2], &counts[3], &counts[4], &counts[5], &counts[6],
+                               &written),
+              0);
+    EXPECT_EQ(std::vector<DWORD>(counts, counts + 7), (std::vector<DWORD>{3, 5, 0, 2, 3, 10, 0}));
+    EXPECT_EQ(keyClass[0], 0);
+    EXPECT_EQ(classChars, 0u);
+    // The write time is the one enumeration gives the key.
+    WCHAR name[8];
+    DWORD chars = 8;
+    FILETIME listed{};
+    HKEY software = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Software", 0, KEY_READ, &software), 0);
+    ASSERT_EQ(RegEnumKeyExW(software, 0, name, &chars, nullptr, nullptr, nullptr, &listed), 0);
+    EXPECT_EQ(std::u16string(name), u"Info");
+    EXPECT_NE(written.dwHighDateTime, 0u);
+    EXPECT_EQ(written.dwLowDateTime, listed.dwLowDateTime);
+    EXPECT_EQ(written.dwHighDateTime, listed.dwHighDateTime);
+    // Every pointer may be null; a reserved pointer, a class without its size, or a handle
+    // without KEY_QUERY_VALUE are refused.
+    EXPECT_EQ(RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                               nullptr, nullptr, nullptr, nullptr),
+              0);
+    EXPECT_EQ(RegQueryInfoKeyW(key, nullptr, nullptr, &chars, nullptr, nullptr, nullptr, nullptr,
+                               nullptr, nullptr, nullptr, nullptr),
+              ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(RegQueryInfoKeyW(key, keyClass, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                               nullptr, nullptr, nullptr, nullptr),
+              ERROR_INVALID_PARAMETER);
+    HKEY lister = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(key, nullptr, 0, KEY_ENUMERATE_SUB_KEYS, &lister), 0);
+    EXPECT_EQ(RegQueryInfoKeyW(lister, nullptr, nullptr, nullptr, &counts[0], nullptr, nullptr,
+                               nullptr, nullptr, nullptr, nullptr, nullptr),
+              ERROR_ACCESS_DENIED);
+    for (HKEY open : {lister, software, key})
+    {
+        EXPECT_EQ(RegCloseKey(open), 0);
+    }
+}
+
+TEST_F(RegistryKeyTest, DeleteTreeRemovesEverythingBelowAndKeepsTheKeyWithoutASubKey)
+{
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, u"Software\\Tree\\A\\B", 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              0);
+    ASSERT_EQ(setDword(key, u"deep", 1), 0);
+    EXPECT_EQ(RegCloseKey(key), 0);
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Tree", 0, KEY_ALL_ACCESS, &key), 0);
+    ASSERT_EQ(setDword(key, u"top", 1), 0);
+    HKEY reader = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(key, nullptr, 0, KEY_READ | DELETE_ACCESS, &reader), 0);
+    EXPECT_EQ(RegDeleteTreeW(reader, nullptr), ERROR_ACCESS_DENIED) << "values need KEY_SET_VALUE";
+    EXPECT_EQ(RegDeleteTreeW(key, u"Missing"), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegDeleteTreeW(HKEY_CURRENT_USER, u"Software"), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(subKeys(key), std::vector<std::u16string>{u"A"}) << "a refusal deletes nothing";
+
+    ASSERT_EQ(RegDeleteTreeW(key, nullptr), 0);
+    DWORD value = 0;
+    EXPECT_EQ(queryDword(key, u"top", value), ERROR_FILE_NOT_FOUND);
+    EXPECT_TRUE(subKeys(key).empty());
+    ASSERT_EQ(setDword(key, u"kept", 1), 0) << "the key itself stays";
+    ASSERT_EQ(RegDeleteTreeW(HKEY_CURRENT_USER, u"Software\\Tree"), 0);
+    EXPECT_EQ(queryDword(key, u"kept", value), ERROR_KEY_DELETED);
+    EXPECT_EQ(RegCloseKey(reader), 0);
+    EXPECT_EQ(RegCloseKey(key), 0);
+}
+
 TEST_F(RegistryKeyTest, AChangedEnvironmentGivesAnotherHive)
 {
     ASSERT_EQ(setDword(HKEY_CURRENT_USER, u"marker", 1), 0);

@@ -104,7 +104,7 @@ TEST_F(RegistryValueTest, TwoByteDwordFillsOnlyTwoBytesOfALargerBuffer)
     EXPECT_EQ(value, 0xAAAA1234u);
 }
 
-TEST_F(RegistryValueTest, MissingValueLeavesEverythingUntouched)
+TEST_F(RegistryValueTest, MissingValueLeavesTheBufferUntouched)
 {
     DWORD type = 77;
     DWORD size = 4;
@@ -116,6 +116,11 @@ TEST_F(RegistryValueTest, MissingValueLeavesEverythingUntouched)
     EXPECT_EQ(size, 4u);
     EXPECT_EQ(value, 0xDEADBEEFu);
     EXPECT_EQ(RegDeleteValueW(m_key, u"absent"), ERROR_FILE_NOT_FOUND);
+    // A size query (no buffer) is answered with 0, as on Windows.
+    EXPECT_EQ(RegQueryValueExW(m_key, u"absent", nullptr, &type, nullptr, &size),
+              ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(size, 0u);
+    EXPECT_EQ(type, 77u);
 }
 
 TEST_F(RegistryValueTest, SmallBufferAnswersMoreDataWithNeededSizeAndLeavesBuffer)
