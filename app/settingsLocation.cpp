@@ -1,7 +1,9 @@
 #include "app/settingsLocation.h"
 
 #include "platform/handle.h"
+#include "platform/lastError.h"
 #include "platform/transaction.h"
+#include "support/logFile.h"
 
 namespace
 {
@@ -39,13 +41,18 @@ bool settingsLocation::OpenDefaultUserSettingsKey(REGSAM access)
     return openChain(HKEY_USERS, names, slots, access);
 }
 
-void settingsLocation::CloseSettingsKey()
+bool settingsLocation::CloseSettingsKey(const WCHAR* logFileName)
 {
     // Committed before the keys close, so the close that ends the pass finds the hive free
     // to copy its journal into the database.
-    if (m_transaction != nullptr)
+    bool committed = true;
+    if (m_transaction != nullptr && !CommitTransaction(m_transaction))
     {
-        CommitTransaction(m_transaction);
+        committed = false;
+        if (logFileName != nullptr)
+        {
+            writeSystemErrorToLogFile(logFileName, GetLastError(), "committing settings", nullptr);
+        }
     }
     closeSlot(m_productKey);
     closeSlot(m_makerKey);
@@ -56,6 +63,7 @@ void settingsLocation::CloseSettingsKey()
         CloseHandle(m_transaction);
         m_transaction = nullptr;
     }
+    return committed;
 }
 
 bool settingsLocation::openChain(HKEY root, std::span<const WCHAR* const> names,

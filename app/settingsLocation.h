@@ -13,7 +13,8 @@
 // CloseSettingsKey(): a read pass reads one snapshot of the location throughout; a read-write
 // pass's changes are committed there, so a location receives every value of a pass at once or,
 // if the process ends first, none of them, and other readers never see half a pass. A failed
-// write does not spoil the others: what succeeded is committed.
+// write does not spoil the others: what succeeded is committed, unless the failure made the
+// registry give the whole transaction up; then the commit fails and nothing is kept.
 // Each step creates the sub-key when it is missing and the access allows it, so a read-only
 // pass on a key never written fails and a read-write pass creates the chain.
 // Failure: an opening call stops at the first step that fails and returns false; the handles
@@ -43,8 +44,10 @@ public:
     bool OpenDefaultUserSettingsKey(REGSAM access);
     // Commits the pass's transaction, if any, then closes the product, maker and software keys
     // and the default-profile root, in that order, whichever are open; the slots are empty
-    // afterwards. Safe to call at any time.
-    void CloseSettingsKey();
+    // afterwards. Safe to call at any time. False when the commit failed (nothing of the pass
+    // was kept); the failure goes to `logFileName` too, as the pass's failed writes do (null:
+    // no log).
+    bool CloseSettingsKey(const WCHAR* logFileName = nullptr);
 
     // The product key after a successful opening call, else null.
     HKEY productKey() const { return m_productKey; }

@@ -25,6 +25,9 @@ class registryTransaction final : public kernelObject
 public:
     explicit registryTransaction(DWORD timeoutMs);
 
+    // When a transaction with a time-out is rolled back at the latest (none: time_point::max).
+    std::chrono::steady_clock::time_point deadline() const;
+
     // ERROR_SUCCESS while the transaction may be used; ERROR_TRANSACTION_NOT_ACTIVE once it
     // ended (a transaction past its time-out is rolled back here).
     DWORD usable();
@@ -33,6 +36,11 @@ public:
 
     // The hive gave this transaction its write lock.
     void began() { m_wrote = true; }
+    // SQLite gave the transaction up (or its hive lost its file): nothing of it is kept, every
+    // later call answers ERROR_TRANSACTION_NOT_ACTIVE, the commit too.
+    void abandoned();
+    // Rolls the transaction back when its time-out has passed (registryTransactionTimer).
+    void expireIfDue() { usable(); }
 
     DWORD commit();
     DWORD rollback();
@@ -44,6 +52,7 @@ private:
         active,
         committed,
         aborted,
+        abandoned, // by its hive; ended there
     };
 
     // CommitTransaction or RollbackTransaction: Windows' answers for an ended transaction.
