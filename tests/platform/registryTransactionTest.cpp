@@ -215,11 +215,11 @@ TEST_F(RegistryTransactionTest, AnEndedTransactionRefusesAsWindowsDoes)
               static_cast<LSTATUS>(ERROR_TRANSACTION_NOT_ACTIVE));
     CloseHandle(committedOne);
     CloseHandle(rolledBack);
+    HANDLE const later = newTransaction(); // where the memory allocator may put it
     EXPECT_EQ(RegOpenKeyTransactedW(HKEY_CURRENT_USER, u"Software", 0, KEY_READ, &key, committedOne,
                                     nullptr),
               static_cast<LSTATUS>(ERROR_INVALID_HANDLE));
     // Closing a closed handle again touches nothing, not a newer transaction either.
-    HANDLE const later = newTransaction();
     HKEY const laterKey = openIn(later);
     ASSERT_EQ(setDword(laterKey, u"a", 1), kSuccess);
     for (HANDLE closed : {committedOne, rolledBack})
