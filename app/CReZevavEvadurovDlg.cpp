@@ -175,21 +175,19 @@ void CReZevavEvadurovDlg::OnApply()
     const QString directory = GetDlgItemText(directoryField);
     m_settings.text = reinterpret_cast<const WCHAR*>(directory.utf16());
 
-    // A failed commit goes to the log as a failed write does; the dialog shows neither.
+    // A location keeps all rows of the pass or none: one row that could not be written
+    // discards the others. A failed opening or commit goes to the log as a failed write does;
+    // the dialog shows none of them.
     const stubString logFileName = productPaths::uiLogFile();
-    if (m_location.OpenUserSettingsKey(settingsLocation::readWriteAccess))
-    {
-        WriteSettings(startupOrder, hookControl, breakpoint);
-    }
-    m_location.CloseSettingsKey(logFileName.c_str());
-    if (m_location.OpenDefaultUserSettingsKey(settingsLocation::readWriteAccess))
-    {
-        WriteSettings(startupOrder, hookControl, breakpoint);
-    }
-    m_location.CloseSettingsKey(logFileName.c_str());
+    bool whole = m_location.OpenUserSettingsKey(settingsLocation::readWriteAccess) &&
+                 WriteSettings(startupOrder, hookControl, breakpoint);
+    m_location.CloseSettingsKey(logFileName.c_str(), whole);
+    whole = m_location.OpenDefaultUserSettingsKey(settingsLocation::readWriteAccess) &&
+            WriteSettings(startupOrder, hookControl, breakpoint);
+    m_location.CloseSettingsKey(logFileName.c_str(), whole);
 }
 
-void CReZevavEvadurovDlg::WriteSettings(DWORD startupOrder, DWORD hookControl, DWORD breakpoint)
+bool CReZevavEvadurovDlg::WriteSettings(DWORD startupOrder, DWORD hookControl, DWORD breakpoint)
 {
     const stubString logFileName = productPaths::uiLogFile();
     debugSettingsValues values = m_settings;
@@ -198,7 +196,8 @@ void CReZevavEvadurovDlg::WriteSettings(DWORD startupOrder, DWORD hookControl, D
     values.numbers[rowIndex(u"debugBreakpoint")] = breakpoint;
     readWriteSettingsToRegistry store;
     store.setKey(m_location.productKey());
-    debugSettingsPass::writeRows(store, logFileName.c_str(), values);
+    return debugSettingsPass::writeRows(store, logFileName.c_str(), values) ==
+           static_cast<int>(debugSettingsCatalogue::rows().size());
 }
 
 void CReZevavEvadurovDlg::UpdateCheckBoxes()
