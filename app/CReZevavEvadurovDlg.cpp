@@ -175,19 +175,22 @@ void CReZevavEvadurovDlg::OnApply()
     const QString directory = GetDlgItemText(directoryField);
     m_settings.text = reinterpret_cast<const WCHAR*>(directory.utf16());
 
-    // A location keeps all rows of the pass or none: one row that could not be written
-    // discards the others. A failed opening or commit goes to the log as a failed write does;
-    // the dialog shows none of them.
+    // A failed opening or commit goes to the log as a failed write does; the dialog shows
+    // none of them.
     const stubString logFileName = productPaths::uiLogFile();
-    bool whole = m_location.OpenUserSettingsKey(settingsLocation::readWriteAccess) &&
-                 WriteSettings(startupOrder, hookControl, breakpoint);
-    m_location.CloseSettingsKey(logFileName.c_str(), whole);
-    whole = m_location.OpenDefaultUserSettingsKey(settingsLocation::readWriteAccess) &&
-            WriteSettings(startupOrder, hookControl, breakpoint);
-    m_location.CloseSettingsKey(logFileName.c_str(), whole);
+    if (m_location.OpenUserSettingsKey(settingsLocation::readWriteAccess))
+    {
+        WriteSettings(startupOrder, hookControl, breakpoint);
+    }
+    m_location.CloseSettingsKey(logFileName.c_str());
+    if (m_location.OpenDefaultUserSettingsKey(settingsLocation::readWriteAccess))
+    {
+        WriteSettings(startupOrder, hookControl, breakpoint);
+    }
+    m_location.CloseSettingsKey(logFileName.c_str());
 }
 
-bool CReZevavEvadurovDlg::WriteSettings(DWORD startupOrder, DWORD hookControl, DWORD breakpoint)
+void CReZevavEvadurovDlg::WriteSettings(DWORD startupOrder, DWORD hookControl, DWORD breakpoint)
 {
     const stubString logFileName = productPaths::uiLogFile();
     debugSettingsValues values = m_settings;
@@ -196,8 +199,7 @@ bool CReZevavEvadurovDlg::WriteSettings(DWORD startupOrder, DWORD hookControl, D
     values.numbers[rowIndex(u"debugBreakpoint")] = breakpoint;
     readWriteSettingsToRegistry store;
     store.setKey(m_location.productKey());
-    return debugSettingsPass::writeRows(store, logFileName.c_str(), values) ==
-           static_cast<int>(debugSettingsCatalogue::rows().size());
+    debugSettingsPass::writeRows(store, logFileName.c_str(), values);
 }
 
 void CReZevavEvadurovDlg::UpdateCheckBoxes()

@@ -48,9 +48,8 @@ public:
     // key holds read over it; the lists' and the breakpoint's rows hold what was read, else 0.
     // Every key it opened is closed when it returns.
     debugSettingsValues LoadSettings();
-    // One write pass of all rows over the product key currently open in the location; true
-    // when every row was written.
-    bool WriteSettings(DWORD startupOrder, DWORD hookControl, DWORD breakpoint);
+    // One write pass of all rows over the product key currently open in the location.
+    void WriteSettings(DWORD startupOrder, DWORD hookControl, DWORD breakpoint);
 
     void UpdateCheckBoxes();
     void UpdateFileButtons();

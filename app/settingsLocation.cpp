@@ -41,7 +41,7 @@ bool settingsLocation::OpenDefaultUserSettingsKey(REGSAM access)
     return openChain(HKEY_USERS, names, slots, access);
 }
 
-bool settingsLocation::CloseSettingsKey(const WCHAR* logFileName, bool keep)
+bool settingsLocation::CloseSettingsKey(const WCHAR* logFileName)
 {
     const auto report = [logFileName](DWORD code, const char* context)
     {
@@ -52,7 +52,7 @@ bool settingsLocation::CloseSettingsKey(const WCHAR* logFileName, bool keep)
     };
     // Committed before the keys close, so the close that ends the pass finds the hive free
     // to copy its journal into the database.
-    bool kept = keep && m_openFailure == ERROR_SUCCESS;
+    bool kept = m_openFailure == ERROR_SUCCESS;
     if (m_openFailure != ERROR_SUCCESS)
     {
         report(static_cast<DWORD>(m_openFailure), "opening settings key");
@@ -96,9 +96,9 @@ bool settingsLocation::openChain(HKEY root, std::span<const WCHAR* const> names,
     {
         HKEY opened = nullptr;
         DWORD disposition = 0;
-        m_openFailure = RegCreateKeyTransactedW(parent, names[i], 0, nullptr,
-                                                REG_OPTION_NON_VOLATILE, access, nullptr, &opened,
-                                                &disposition, m_transaction, nullptr);
+        m_openFailure =
+            RegCreateKeyTransactedW(parent, names[i], 0, nullptr, REG_OPTION_NON_VOLATILE, access,
+                                    nullptr, &opened, &disposition, m_transaction, nullptr);
         if (m_openFailure != ERROR_SUCCESS)
         {
             return false;

@@ -133,9 +133,24 @@ int fileUnfetch(sqlite3_file* f, sqlite3_int64 offset, void* page)
 }
 
 const sqlite3_io_methods g_methods = {
-    3,          fileClose,     fileRead,       fileWrite,      fileTruncate, fileSync,
-    fileSize,   fileLock,      fileUnlock,     fileCheckLock,  fileControl,  fileSectorSize,
-    fileCharacteristics, fileShmMap, fileShmLock, fileShmBarrier, fileShmUnmap, fileFetch,
+    3,
+    fileClose,
+    fileRead,
+    fileWrite,
+    fileTruncate,
+    fileSync,
+    fileSize,
+    fileLock,
+    fileUnlock,
+    fileCheckLock,
+    fileControl,
+    fileSectorSize,
+    fileCharacteristics,
+    fileShmMap,
+    fileShmLock,
+    fileShmBarrier,
+    fileShmUnmap,
+    fileFetch,
     fileUnfetch,
 };
 
