@@ -14,6 +14,7 @@
 #include "platform/wideText.h"
 #include "settings/readWriteSettingsToRegistry.h"
 #include "support/logFile.h"
+#include "support/productDataDirectoryForTests.h"
 #include "support/stubHeap.h"
 #include "tests/faults/sqliteFaults.h"
 #include "tests/platform/registryTestHelpers.h"
@@ -97,6 +98,10 @@ std::uintmax_t logSize()
 
 class registryFaults : public ::testing::TestWithParam<target>
 {
+protected:
+    // The log's path and open file belong to this test's sandbox only.
+    void SetUp() override { resetProductDataPathsForTests(); }
+    void TearDown() override { destroyLogHeap(); }
 };
 
 TEST_P(registryFaults, EveryFailurePointOfAnApplyKeepsEachLocationWhole)
