@@ -5,94 +5,92 @@
 // kept the earlier set, and leave every hive sound. N runs from 1 until a run completes
 // without the failure happening.
 
-#include "app/CReZevavEvadurovDlg.h"
 #include "app/debugSettingsPass.h"
 #include "app/productPaths.h"
 #include "app/settingsLocation.h"
-#include "framework/IShellActions.h"
-#include "platform/registry.h"
 #include "platform/wideText.h"
 #include "settings/readWriteSettingsToRegistry.h"
 #include "support/logFile.h"
 #include "support/productDataDirectoryForTests.h"
-#include "support/stubHeap.h"
 #include "tests/faults/sqliteFaults.h"
 #include "tests/platform/registryTestHelpers.h"
-#include "tools/rzreg/regFile.h"
+#include "tests/testsupport/offscreenMainDialog.h"
 #include "tools/rzreg/regImport.h"
 
-#include <cstdlib>
-#include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
-#include <string>
 
 namespace
 {
 
-namespace fs = std::filesystem;
 using sqliteFaults::target;
+using places = std::vector<std::string>;
 
-class silentShell final : public IShellActions
+// Restores the earlier sets, runs `run` with the Nth failure injected and checks what each
+// place holds, for N = 1, 2, ... until a run completes without the failure; answers how many
+// points there were. `run` answers whether it reported a failure.
+long everyFailurePoint(target what, const std::function<void()>& restore,
+                       const std::function<bool()>& run, const std::function<places()>& now,
+                       const places& earlier, const places& newer)
 {
-public:
-    void beep() override {}
-    bool openPath(const QString&) override { return false; }
-    QString chooseFolder(QWidget*, const QString&, const QString&) override { return {}; }
-};
-
-void expectSoundHives()
-{
-    for (const fs::path& hive : {registryTest::userHive(std::getenv("XDG_CONFIG_HOME")),
-                                 registryTest::usersHive(std::getenv("XDG_CONFIG_DIRS"))})
+    for (long n = 1;; ++n)
     {
-        EXPECT_EQ(registryTest::integrityOf(hive, SQLITE_OPEN_READONLY), "ok") << hive;
+        restore();
+        EXPECT_EQ(now(), earlier);
+        sqliteFaults::arm(what, n);
+        const bool reported = run();
+        if (!sqliteFaults::disarm())
+        {
+            EXPECT_EQ(now(), newer);
+            return n - 1;
+        }
+        const places held = now();
+        for (std::size_t i = 0; i < held.size(); ++i)
+        {
+            EXPECT_TRUE(held[i] == earlier[i] || held[i] == newer[i]) << "a mix at failure " << n;
+            EXPECT_TRUE(held[i] == newer[i] || reported) << "failure " << n << " not reported";
+        }
+        for (const auto& hive : {registryTest::userHive(std::getenv("XDG_CONFIG_HOME")),
+                                 registryTest::usersHive(std::getenv("XDG_CONFIG_DIRS"))})
+        {
+            EXPECT_EQ(registryTest::integrityOf(hive, SQLITE_OPEN_READONLY), "ok") << hive;
+        }
+        if (::testing::Test::HasFailure())
+        {
+            return n;
+        }
     }
 }
 
-// One location as the dialog's passes see it: every row, or a marker where a row is missing.
-struct location
-{
-    bool (settingsLocation::*open)(REGSAM);
+bool (settingsLocation::*const kLocations[])(REGSAM) = {
+    &settingsLocation::OpenUserSettingsKey, &settingsLocation::OpenDefaultUserSettingsKey};
 
-    std::u16string read() const
+// Every row of each location as the dialog's passes see it, a marker where one is missing.
+places settingsHeld()
+{
+    places held;
+    for (const auto open : kLocations)
     {
         settingsLocation place;
         debugSettingsValues values;
         values.numbers.assign(debugSettingsCatalogue::rows().size(), 0xBAD0BAD0u);
-        values.text = u"(missing)";
-        if ((place.*open)(settingsLocation::readAccess))
-        {
-            readWriteSettingsToRegistry store;
-            store.setKey(place.productKey());
-            debugSettingsPass::readRows(store, values);
-        }
-        std::u16string text(values.text.c_str());
+        readWriteSettingsToRegistry store;
+        store.setKey((place.*open)(settingsLocation::readAccess) ? place.productKey() : nullptr);
+        debugSettingsPass::readRows(store, values);
+        std::string text = wideText::toUtf8(values.text.c_str());
         for (const DWORD number : values.numbers)
         {
-            text += u"," + wideText::fromUnsigned(number);
+            text += "," + std::to_string(number);
         }
-        return text;
+        held.push_back(text);
     }
-
-    void write(const debugSettingsValues& values) const
-    {
-        settingsLocation place;
-        ASSERT_TRUE((place.*open)(settingsLocation::readWriteAccess));
-        readWriteSettingsToRegistry store;
-        store.setKey(place.productKey());
-        EXPECT_EQ(debugSettingsPass::writeRows(store, nullptr, values),
-                  static_cast<int>(values.numbers.size()));
-        ASSERT_TRUE(place.CloseSettingsKey());
-    }
-};
-
-const location kLocations[] = {{&settingsLocation::OpenUserSettingsKey},
-                               {&settingsLocation::OpenDefaultUserSettingsKey}};
+    return held;
+}
 
 std::uintmax_t logSize()
 {
     std::error_code ec;
-    const auto size = fs::file_size(wideText::toUtf8(productPaths::uiLogFile()), ec);
+    const auto size = std::filesystem::file_size(wideText::toUtf8(productPaths::uiLogFile()), ec);
     return ec ? 0 : size;
 }
 
@@ -104,130 +102,94 @@ protected:
     void TearDown() override { destroyLogHeap(); }
 };
 
+// The dialog's own Apply; a failure is reported in the diagnostic log, as a failed write is.
 TEST_P(registryFaults, EveryFailurePointOfAnApplyKeepsEachLocationWhole)
 {
     createStubHeap();
     setLoggingEnabled(1);
-    silentShell shell;
+    silentShellActions shell;
     CReZevavEvadurovDlg dialog(shell);
     dialog.Create();
     dialog.OnApply();
-    const std::u16string newer = kLocations[0].read();
-    ASSERT_EQ(kLocations[1].read(), newer);
+    const places newer = settingsHeld();
     debugSettingsValues earlierValues = debugSettingsValues::startValues(u"earlier");
     for (DWORD& number : earlierValues.numbers)
     {
         number += 7; // differs from the dialog's in every row, byte rows included
     }
-    std::u16string earlier;
-    long points = 0;
-    for (long n = 1;; ++n)
+    const auto restore = [&]
     {
-        for (const location& place : kLocations)
+        for (const auto open : kLocations)
         {
-            if (earlier.empty() || place.read() != earlier)
-            {
-                place.write(earlierValues);
-            }
+            settingsLocation place;
+            readWriteSettingsToRegistry store;
+            ASSERT_TRUE((place.*open)(settingsLocation::readWriteAccess));
+            store.setKey(place.productKey());
+            debugSettingsPass::writeRows(store, nullptr, earlierValues);
+            ASSERT_TRUE(place.CloseSettingsKey());
         }
-        earlier = kLocations[0].read();
-        ASSERT_NE(earlier, newer);
-        const std::uintmax_t logBefore = logSize();
-        sqliteFaults::arm(GetParam(), n);
+    };
+    restore();
+    const places earlier = settingsHeld();
+    ASSERT_NE(earlier, newer);
+    const auto apply = [&]
+    {
+        const std::uintmax_t before = logSize();
         dialog.OnApply();
-        if (!sqliteFaults::disarm())
-        {
-            points = n - 1;
-            break;
-        }
-        for (const location& place : kLocations)
-        {
-            const std::u16string now = place.read();
-            EXPECT_TRUE(now == earlier || now == newer) << "a mix after failure " << n;
-            EXPECT_TRUE(now == newer || logSize() > logBefore)
-                << "failure " << n << " kept the earlier set and reported nothing";
-        }
-        expectSoundHives();
-        if (HasFailure())
-        {
-            break;
-        }
-    }
+        return logSize() > before;
+    };
+    const long points = everyFailurePoint(GetParam(), restore, apply, settingsHeld, earlier, newer);
     setLoggingEnabled(0);
     EXPECT_GT(points, 1);
-    RecordProperty("injectionPoints", std::to_string(points));
     std::printf("Apply: %ld injection points\n", points);
 }
 
 std::vector<regFile::step> importOf(const char* data)
 {
-    const std::string text = std::string("Windows Registry Editor Version 5.00\r\n\r\n") +
-                             "[HKEY_CURRENT_USER\\Software\\Corvane\\Import]\r\n" + data +
-                             "\r\n[HKEY_USERS\\.DEFAULT\\Software\\Corvane\\Import]\r\n" + data;
+    const std::string text = std::string("REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Import]\n") +
+                             data + "\n[HKEY_USERS\\.DEFAULT\\Software\\Import]\n" + data;
     std::vector<regFile::step> steps;
     regFile::fault why;
-    EXPECT_TRUE(regFile::parse(std::vector<BYTE>(text.begin(), text.end()), steps, why))
-        << why.reason;
+    EXPECT_TRUE(regFile::parse(std::vector<BYTE>(text.begin(), text.end()), steps, why));
     return steps;
 }
 
-// "a" and "b" of one hive's imported key, or what is missing.
-std::string importedIn(HKEY root, const WCHAR* path)
+// "a" and "b" of each hive's imported key.
+places importHeld()
 {
-    HKEY key = nullptr;
-    std::string seen = "none";
-    if (RegOpenKeyExW(root, path, 0, KEY_READ, &key) == ERROR_SUCCESS)
+    places held;
+    for (const auto& [root, path] : {std::pair{HKEY_CURRENT_USER, u"Software\\Import"},
+                                     std::pair{HKEY_USERS, u".DEFAULT\\Software\\Import"}})
     {
-        seen.clear();
-        for (const WCHAR* name : {u"a", u"b"})
+        HKEY key = nullptr;
+        std::string seen = "none";
+        if (RegOpenKeyExW(root, path, 0, KEY_READ, &key) == ERROR_SUCCESS)
         {
-            DWORD value = 0;
-            seen += registryTest::queryDword(key, name, value) == ERROR_SUCCESS
-                        ? std::to_string(value) + ";"
-                        : "-;";
+            seen.clear();
+            for (const WCHAR* name : {u"a", u"b"})
+            {
+                DWORD value = 0;
+                const LSTATUS status = registryTest::queryDword(key, name, value);
+                seen += std::to_string(status) + std::to_string(value);
+            }
+            RegCloseKey(key);
         }
-        RegCloseKey(key);
+        held.push_back(seen);
     }
-    return seen;
+    return held;
 }
 
 // The import commits hive after hive: a failure between the two commits leaves the first hive
 // new and the second as it was, each whole; the import answers failure then.
 TEST_P(registryFaults, EveryFailurePointOfATwoHiveImportKeepsEachHiveWhole)
 {
-    const auto earlierSteps = importOf("\"a\"=dword:00000001\r\n\"b\"=dword:00000001\r\n");
-    const auto newerSteps = importOf("\"a\"=dword:00000002\r\n\"b\"=dword:00000002\r\n");
-    const std::string earlier = "1;1;";
-    const std::string newer = "2;2;";
-    long points = 0;
-    for (long n = 1;; ++n)
-    {
-        ASSERT_EQ(applyImport(earlierSteps), ERROR_SUCCESS);
-        sqliteFaults::arm(GetParam(), n);
-        const LSTATUS status = applyImport(newerSteps);
-        if (!sqliteFaults::disarm())
-        {
-            EXPECT_EQ(status, ERROR_SUCCESS);
-            points = n - 1;
-            break;
-        }
-        for (const auto& [root, path] :
-             {std::pair{HKEY_CURRENT_USER, u"Software\\Corvane\\Import"},
-              std::pair{HKEY_USERS, u".DEFAULT\\Software\\Corvane\\Import"}})
-        {
-            const std::string now = importedIn(root, path);
-            EXPECT_TRUE(now == earlier || now == newer) << now << " after failure " << n;
-            EXPECT_TRUE(now == newer || status != ERROR_SUCCESS)
-                << "failure " << n << " kept the earlier set and answered success";
-        }
-        expectSoundHives();
-        if (HasFailure())
-        {
-            break;
-        }
-    }
+    const auto earlierSteps = importOf("\"a\"=dword:00000001\n\"b\"=dword:00000001\n");
+    const auto newerSteps = importOf("\"a\"=dword:00000002\n\"b\"=dword:00000002\n");
+    const auto restore = [&] { ASSERT_EQ(applyImport(earlierSteps), ERROR_SUCCESS); };
+    const auto import = [&] { return applyImport(newerSteps) != ERROR_SUCCESS; };
+    const long points = everyFailurePoint(GetParam(), restore, import, importHeld, {"0101", "0101"},
+                                          {"0202", "0202"});
     EXPECT_GT(points, 1);
-    RecordProperty("injectionPoints", std::to_string(points));
     std::printf("import: %ld injection points\n", points);
 }
 

@@ -1,5 +1,6 @@
 #include "tests/faults/sqliteFaults.h"
 
+#include <array>
 #include <sqlite3.h>
 
 namespace sqliteFaults
@@ -29,138 +30,58 @@ bool failNow(target what)
 }
 
 sqlite3_mem_methods g_allocator{};
-
 void* failingMalloc(int bytes)
 {
     return failNow(target::memory) ? nullptr : g_allocator.xMalloc(bytes);
 }
-
 void* failingRealloc(void* block, int bytes)
 {
     return failNow(target::memory) ? nullptr : g_allocator.xRealloc(block, bytes);
 }
 
-// A file of the VFS: the unix VFS's own file object follows it.
-struct faultFile
-{
-    sqlite3_file base;
-    sqlite3_file* real() { return reinterpret_cast<sqlite3_file*>(this + 1); }
-};
-faultFile* of(sqlite3_file* f)
-{
-    return reinterpret_cast<faultFile*>(f);
-}
-sqlite3_file* real(sqlite3_file* f)
-{
-    return of(f)->real();
-}
-
+// The unix VFS's files keep their own object; only their methods (one set per kind: database,
+// journal, ...) are swapped for a copy whose writes, syncs and truncations may fail.
 sqlite3_vfs* g_unix = nullptr;
-
-int fileClose(sqlite3_file* f)
+struct methods
 {
-    return real(f)->pMethods->xClose(real(f));
-}
-int fileRead(sqlite3_file* f, void* data, int amount, sqlite3_int64 offset)
-{
-    return real(f)->pMethods->xRead(real(f), data, amount, offset);
-}
-int fileWrite(sqlite3_file* f, const void* data, int amount, sqlite3_int64 offset)
-{
-    return failNow(target::disk) ? SQLITE_FULL
-                                 : real(f)->pMethods->xWrite(real(f), data, amount, offset);
-}
-int fileTruncate(sqlite3_file* f, sqlite3_int64 size)
-{
-    return failNow(target::disk) ? SQLITE_IOERR_TRUNCATE
-                                 : real(f)->pMethods->xTruncate(real(f), size);
-}
-int fileSync(sqlite3_file* f, int flags)
-{
-    return failNow(target::disk) ? SQLITE_IOERR_FSYNC : real(f)->pMethods->xSync(real(f), flags);
-}
-int fileSize(sqlite3_file* f, sqlite3_int64* size)
-{
-    return real(f)->pMethods->xFileSize(real(f), size);
-}
-int fileLock(sqlite3_file* f, int level)
-{
-    return real(f)->pMethods->xLock(real(f), level);
-}
-int fileUnlock(sqlite3_file* f, int level)
-{
-    return real(f)->pMethods->xUnlock(real(f), level);
-}
-int fileCheckLock(sqlite3_file* f, int* out)
-{
-    return real(f)->pMethods->xCheckReservedLock(real(f), out);
-}
-int fileControl(sqlite3_file* f, int op, void* arg)
-{
-    return real(f)->pMethods->xFileControl(real(f), op, arg);
-}
-int fileSectorSize(sqlite3_file* f)
-{
-    return real(f)->pMethods->xSectorSize(real(f));
-}
-int fileCharacteristics(sqlite3_file* f)
-{
-    return real(f)->pMethods->xDeviceCharacteristics(real(f));
-}
-int fileShmMap(sqlite3_file* f, int page, int size, int extend, void volatile** out)
-{
-    return real(f)->pMethods->xShmMap(real(f), page, size, extend, out);
-}
-int fileShmLock(sqlite3_file* f, int offset, int n, int flags)
-{
-    return real(f)->pMethods->xShmLock(real(f), offset, n, flags);
-}
-void fileShmBarrier(sqlite3_file* f)
-{
-    real(f)->pMethods->xShmBarrier(real(f));
-}
-int fileShmUnmap(sqlite3_file* f, int deleteFlag)
-{
-    return real(f)->pMethods->xShmUnmap(real(f), deleteFlag);
-}
-int fileFetch(sqlite3_file* f, sqlite3_int64 offset, int amount, void** out)
-{
-    return real(f)->pMethods->xFetch(real(f), offset, amount, out);
-}
-int fileUnfetch(sqlite3_file* f, sqlite3_int64 offset, void* page)
-{
-    return real(f)->pMethods->xUnfetch(real(f), offset, page);
-}
-
-const sqlite3_io_methods g_methods = {
-    3,
-    fileClose,
-    fileRead,
-    fileWrite,
-    fileTruncate,
-    fileSync,
-    fileSize,
-    fileLock,
-    fileUnlock,
-    fileCheckLock,
-    fileControl,
-    fileSectorSize,
-    fileCharacteristics,
-    fileShmMap,
-    fileShmLock,
-    fileShmBarrier,
-    fileShmUnmap,
-    fileFetch,
-    fileUnfetch,
+    sqlite3_io_methods failing{}; // first: a file's methods pointer leads to its entry
+    const sqlite3_io_methods* real = nullptr;
 };
-
-int vfsOpen(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* f, int flags, int* outFlags)
+std::array<methods, 4> g_methods;
+const sqlite3_io_methods& real(sqlite3_file* f)
 {
-    const int rc = g_unix->xOpen(g_unix, name, real(f), flags, outFlags);
-    f->pMethods = real(f)->pMethods != nullptr ? &g_methods : nullptr;
+    return *reinterpret_cast<const methods*>(f->pMethods)->real;
+}
+int failingWrite(sqlite3_file* f, const void* data, int amount, sqlite3_int64 offset)
+{
+    return failNow(target::disk) ? SQLITE_FULL : real(f).xWrite(f, data, amount, offset);
+}
+int failingTruncate(sqlite3_file* f, sqlite3_int64 size)
+{
+    return failNow(target::disk) ? SQLITE_IOERR_TRUNCATE : real(f).xTruncate(f, size);
+}
+int failingSync(sqlite3_file* f, int flags)
+{
+    return failNow(target::disk) ? SQLITE_IOERR_FSYNC : real(f).xSync(f, flags);
+}
+int openFile(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* f, int flags, int* outFlags)
+{
+    const int rc = g_unix->xOpen(g_unix, name, f, flags, outFlags);
+    for (methods& m : g_methods)
+    {
+        if (f->pMethods != nullptr && (m.real == nullptr || m.real == f->pMethods))
+        {
+            m.real = f->pMethods;
+            m.failing = *m.real;
+            m.failing.xWrite = failingWrite;
+            m.failing.xTruncate = failingTruncate;
+            m.failing.xSync = failingSync;
+            f->pMethods = &m.failing;
+            break;
+        }
+    }
     return rc;
 }
-
 sqlite3_vfs g_vfs{};
 
 // Before main, so before anything of the program initialises SQLite.
@@ -173,10 +94,9 @@ const bool g_installed = []
     sqlite3_config(SQLITE_CONFIG_MALLOC, &failing);
     g_unix = sqlite3_vfs_find("unix");
     g_vfs = *g_unix;
-    g_vfs.szOsFile = static_cast<int>(sizeof(faultFile)) + g_unix->szOsFile;
-    g_vfs.zName = "faults";
+    g_vfs.zName = "failing";
     g_vfs.pNext = nullptr;
-    g_vfs.xOpen = vfsOpen;
+    g_vfs.xOpen = openFile;
     return sqlite3_vfs_register(&g_vfs, 1) == SQLITE_OK;
 }();
 
