@@ -89,8 +89,6 @@ public:
     // ERROR_TRANSACTION_NOT_ACTIVE when it holds nothing any more although it wrote.
     // `wrote`: whether the hive ever gave it the write lock.
     DWORD endTransaction(registryTransaction& transaction, bool commit, bool wrote);
-    // The transaction holding the write lock, if any.
-    const registryTransaction* writer() const { return m_writer; }
 
     // Whether a write could succeed (the file, or the folder it will be made in, is writable).
     bool writable();

@@ -2,10 +2,11 @@
 
 // The kernel object behind a transaction handle (platform/transaction.h).
 //
-// A transaction is bound to the hive of the first key opened in it; its changes live on a
-// connection of that hive's own (registryHive's transaction connection), so no other handle of
-// this process, nor any other process, sees them before the commit. The hive is kept alive
-// while a transaction is bound to it.
+// A transaction is bound to the hive of the first key opened in it; its reads and changes go
+// through a connection the hive lends it alone (registryTransactedConnections), so it reads
+// one snapshot and no other handle of this process, nor any other process, sees its changes
+// before the commit. The hive is kept alive while a transaction is bound to it. A transaction
+// with a time-out is rolled back at it by registryTransactionTimer.
 // Thread-safety: every member except the constructor needs the registry's lock held (a
 // registryCall); the process-wide kernel object table owns the object.
 

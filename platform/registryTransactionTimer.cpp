@@ -21,16 +21,18 @@ using clock = std::chrono::steady_clock;
 class timerThread
 {
 public:
+    pid_t owner() const { return m_owner; }
+
     void watch(const std::shared_ptr<registryTransaction>& transaction)
     {
         const std::lock_guard<std::mutex> guard(m_lock);
         m_due.emplace(transaction->deadline(), transaction);
-        if (m_owner != getpid())
+        if (!m_started)
         {
             try
             {
                 std::thread([this] { run(); }).detach();
-                m_owner = getpid();
+                m_started = true;
             }
             catch (const std::system_error&)
             {
@@ -72,14 +74,21 @@ private:
     std::mutex m_lock;
     std::condition_variable m_changed;
     std::multimap<clock::time_point, std::weak_ptr<registryTransaction>> m_due;
-    pid_t m_owner = 0; // the process the thread runs in
+    const pid_t m_owner = getpid();
+    bool m_started = false;
 };
 
-// Never destroyed: the thread may still wait on it while the process exits.
+// Never destroyed: the thread may still wait on it while the process exits. A child of fork
+// makes its own, leaving its parent's (whose lock the fork may have copied held) alone.
+// Needs the registry's lock.
 timerThread& timer()
 {
-    static timerThread& instance = *new timerThread;
-    return instance;
+    static timerThread* instance = nullptr;
+    if (instance == nullptr || instance->owner() != getpid())
+    {
+        instance = new timerThread;
+    }
+    return *instance;
 }
 
 } // namespace
@@ -88,6 +97,7 @@ void registryTransactionTimer::watch(const std::shared_ptr<registryTransaction>&
 {
     if (transaction != nullptr)
     {
+        const registryCall call;
         timer().watch(transaction);
     }
 }
