@@ -144,6 +144,11 @@ DWORD registryHive::runWriteIn(registryTransaction& transaction, const keyRefere
         DWORD result = m_writer == nullptr ? ERROR_SUCCESS : waitForWriter();
         if (result == ERROR_SUCCESS)
         {
+            // The wait let other calls in: the transaction may have ended or timed out.
+            result = transaction.usable();
+        }
+        if (result == ERROR_SUCCESS)
+        {
             result = beginTransaction(transaction, key);
         }
         if (result != ERROR_SUCCESS)
