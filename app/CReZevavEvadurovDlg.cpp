@@ -233,16 +233,19 @@ void CReZevavEvadurovDlg::OnApply()
     const QString directory = GetDlgItemText(directoryField);
     m_settings.text = reinterpret_cast<const WCHAR*>(directory.utf16());
 
+    // A failed opening or commit goes to the log as a failed write does; the dialog shows
+    // none of them.
+    const stubString logFileName = productPaths::uiLogFile();
     if (m_location.OpenUserSettingsKey(settingsLocation::readWriteAccess))
     {
         WriteSettings(startupOrder, hookControl, breakpoint);
     }
-    m_location.CloseSettingsKey();
+    m_location.CloseSettingsKey(logFileName.c_str());
     if (m_location.OpenDefaultUserSettingsKey(settingsLocation::readWriteAccess))
     {
         WriteSettings(startupOrder, hookControl, breakpoint);
     }
-    m_location.CloseSettingsKey();
+    m_location.CloseSettingsKey(logFileName.c_str());
 }
 
 void CReZevavEvadurovDlg::WriteSettings(DWORD startupOrder, DWORD hookControl, DWORD breakpoint)

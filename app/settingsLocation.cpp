@@ -1,7 +1,9 @@
 #include "app/settingsLocation.h"
 
 #include "platform/handle.h"
+#include "platform/lastError.h"
 #include "platform/transaction.h"
+#include "support/logFile.h"
 
 namespace
 {
@@ -39,13 +41,31 @@ bool settingsLocation::OpenDefaultUserSettingsKey(REGSAM access)
     return openChain(HKEY_USERS, names, slots, access);
 }
 
-void settingsLocation::CloseSettingsKey()
+bool settingsLocation::CloseSettingsKey(const WCHAR* logFileName)
 {
+    const auto report = [logFileName](DWORD code, const char* context)
+    {
+        if (logFileName != nullptr)
+        {
+            writeSystemErrorToLogFile(logFileName, code, context, nullptr);
+        }
+    };
     // Committed before the keys close, so the close that ends the pass finds the hive free
     // to copy its journal into the database.
-    if (m_transaction != nullptr)
+    bool kept = m_openFailure == ERROR_SUCCESS;
+    if (m_openFailure != ERROR_SUCCESS)
     {
-        CommitTransaction(m_transaction);
+        report(static_cast<DWORD>(m_openFailure), "opening settings key");
+        m_openFailure = ERROR_SUCCESS;
+    }
+    if (m_transaction != nullptr && !kept)
+    {
+        RollbackTransaction(m_transaction);
+    }
+    else if (m_transaction != nullptr && !CommitTransaction(m_transaction))
+    {
+        kept = false;
+        report(GetLastError(), "committing settings");
     }
     closeSlot(m_productKey);
     closeSlot(m_makerKey);
@@ -56,6 +76,7 @@ void settingsLocation::CloseSettingsKey()
         CloseHandle(m_transaction);
         m_transaction = nullptr;
     }
+    return kept;
 }
 
 bool settingsLocation::openChain(HKEY root, std::span<const WCHAR* const> names,
@@ -66,6 +87,7 @@ bool settingsLocation::openChain(HKEY root, std::span<const WCHAR* const> names,
     HANDLE const transaction = CreateTransaction(nullptr, nullptr, 0, 0, 0, 0, nullptr);
     if (transaction == INVALID_HANDLE_VALUE)
     {
+        m_openFailure = static_cast<LSTATUS>(GetLastError());
         return false;
     }
     m_transaction = transaction;
@@ -74,9 +96,10 @@ bool settingsLocation::openChain(HKEY root, std::span<const WCHAR* const> names,
     {
         HKEY opened = nullptr;
         DWORD disposition = 0;
-        if (RegCreateKeyTransactedW(parent, names[i], 0, nullptr, REG_OPTION_NON_VOLATILE, access,
-                                    nullptr, &opened, &disposition, m_transaction,
-                                    nullptr) != ERROR_SUCCESS)
+        m_openFailure =
+            RegCreateKeyTransactedW(parent, names[i], 0, nullptr, REG_OPTION_NON_VOLATILE, access,
+                                    nullptr, &opened, &disposition, m_transaction, nullptr);
+        if (m_openFailure != ERROR_SUCCESS)
         {
             return false;
         }

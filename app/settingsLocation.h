@@ -13,7 +13,8 @@
 // CloseSettingsKey(): a read pass reads one snapshot of the location throughout; a read-write
 // pass's changes are committed there, so a location receives every value of a pass at once or,
 // if the process ends first, none of them, and other readers never see half a pass. A failed
-// write does not spoil the others: what succeeded is committed.
+// write does not spoil the others: what succeeded is committed, unless the failure made the
+// registry give the whole transaction up (out of memory, disk full); then the commit fails.
 // Each step creates the sub-key when it is missing and the access allows it, so a read-only
 // pass on a key never written fails and a read-write pass creates the chain.
 // Failure: an opening call stops at the first step that fails and returns false; the handles
@@ -41,10 +42,12 @@ public:
     bool OpenUserSettingsKey(REGSAM access);
     // Opens the default profile's product key; true when all four steps succeeded.
     bool OpenDefaultUserSettingsKey(REGSAM access);
-    // Commits the pass's transaction, if any, then closes the product, maker and software keys
-    // and the default-profile root, in that order, whichever are open; the slots are empty
-    // afterwards. Safe to call at any time.
-    void CloseSettingsKey();
+    // Commits the pass's transaction, if there is one, then closes the product, maker and
+    // software keys and the default-profile root, in that order, whichever are open; the slots
+    // are empty afterwards. Safe to call at any time. False when nothing of the pass was kept:
+    // the opening call failed (what it made is rolled back) or the commit failed; either goes
+    // to `logFileName` too, as the pass's failed writes do (null: no log).
+    bool CloseSettingsKey(const WCHAR* logFileName = nullptr);
 
     // The product key after a successful opening call, else null.
     HKEY productKey() const { return m_productKey; }
@@ -57,5 +60,6 @@ private:
     HKEY m_softwareKey = nullptr;
     HKEY m_makerKey = nullptr;
     HKEY m_productKey = nullptr;
-    HANDLE m_transaction = nullptr; // of the open pass
+    HANDLE m_transaction = nullptr;        // of the open pass
+    LSTATUS m_openFailure = ERROR_SUCCESS; // of the last opening call
 };

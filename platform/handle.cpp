@@ -5,14 +5,13 @@
 
 BOOL CloseHandle(HANDLE handle)
 {
-    if (const auto object = kernelObjects::lookup(handle))
-    {
-        object->closing();
-    }
-    if (!kernelObjects::remove(handle))
+    // Taken out of the table first: a second close of the same handle finds nothing.
+    const auto object = kernelObjects::remove(handle);
+    if (object == nullptr)
     {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
+    object->closing();
     return TRUE;
 }

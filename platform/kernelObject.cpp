@@ -2,6 +2,7 @@
 
 #include "platform/lastError.h"
 
+#include <cstdint>
 #include <mutex>
 #include <unordered_map>
 
@@ -17,6 +18,9 @@ struct handleTable
 {
     std::mutex lock;
     std::unordered_map<HANDLE, std::shared_ptr<kernelObject>> objects;
+    // Values are multiples of 4 from here up, as on Windows, and never given out twice while
+    // the process runs, so a handle closed twice never names a newer object.
+    std::uintptr_t next = 0x10000;
 };
 
 // Never destroyed: handles may still be closed by other objects' destructors at exit.
@@ -36,12 +40,11 @@ HANDLE insert(std::shared_ptr<kernelObject> object)
     {
         return nullptr;
     }
-    // The object's address is unique while it lives, and it lives at least as long as its
-    // table entry, so it serves as the handle value.
-    HANDLE const handle = object.get();
     handleTable& t = table();
     const std::lock_guard<std::mutex> guard(t.lock);
+    HANDLE const handle = reinterpret_cast<HANDLE>(t.next);
     t.objects.emplace(handle, std::move(object));
+    t.next += 4;
     return handle;
 }
 
@@ -68,22 +71,18 @@ void setInvalidHandle()
     SetLastError(ERROR_INVALID_HANDLE);
 }
 
-bool remove(HANDLE handle)
+std::shared_ptr<kernelObject> remove(HANDLE handle)
 {
-    std::shared_ptr<kernelObject> removed;
+    handleTable& t = table();
+    const std::lock_guard<std::mutex> guard(t.lock);
+    const auto found = t.objects.find(handle);
+    if (found == t.objects.end())
     {
-        handleTable& t = table();
-        const std::lock_guard<std::mutex> guard(t.lock);
-        const auto found = t.objects.find(handle);
-        if (found == t.objects.end())
-        {
-            return false;
-        }
-        removed = std::move(found->second);
-        t.objects.erase(found);
+        return nullptr;
     }
-    // The object's destructor (closing a descriptor, say) runs outside the table lock.
-    return true;
+    std::shared_ptr<kernelObject> removed = std::move(found->second);
+    t.objects.erase(found);
+    return removed;
 }
 
 } // namespace kernelObjects

@@ -3,7 +3,8 @@
 // Kernel objects behind HANDLE values (events, open files), inside the platform layer only.
 //
 // A HANDLE given out by the layer is a key into one process-wide table; the table owns the
-// objects. Operations look a handle up and hold their own reference for the length of the
+// objects. Handle values come from a counter and are never given out twice while the process
+// runs. Operations look a handle up and hold their own reference for the length of the
 // call, so a CloseHandle on another thread never frees an object that is in use. An unknown,
 // null or already closed handle looks up as null, never as a dangling object.
 // Thread-safety: every function here may be called from any thread.
@@ -25,7 +26,7 @@ public:
     // WaitForSingleObject on this object. Objects that cannot be waited on answer WAIT_FAILED
     // with ERROR_INVALID_HANDLE.
     virtual DWORD wait(DWORD milliseconds);
-    // CloseHandle is about to remove this object's handle (a transaction rolls back here).
+    // CloseHandle has just removed this object's handle (a transaction rolls back here).
     virtual void closing() {}
 };
 
@@ -50,9 +51,9 @@ template <class T> std::shared_ptr<T> lookupAs(HANDLE handle)
     }
     return object;
 }
-// Removes a live handle; the object goes once the last call using it returns. False when the
-// handle was not live.
-bool remove(HANDLE handle);
+// Removes a live handle and hands back its object, which goes once the last call using it
+// returns; null when the handle was not live. Of two threads closing one handle, one gets it.
+std::shared_ptr<kernelObject> remove(HANDLE handle);
 
 void setOutOfMemory(); // ERROR_NOT_ENOUGH_MEMORY as the last error
 

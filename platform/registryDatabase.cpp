@@ -486,19 +486,30 @@ void registryDatabase::keepFilesOnClose(bool keep)
 
 DWORD registryDatabase::checkpoint()
 {
+    // Never waits for another process: a reader there keeps the frames after its snapshot in
+    // the journal, which is then synced instead, so the writes are on disk all the same.
+    sqlite3_busy_timeout(m_db.get(), 0);
     int frames = 0;
-    const int rc =
+    int rc =
         sqlite3_wal_checkpoint_v2(m_db.get(), "main", SQLITE_CHECKPOINT_FULL, &frames, nullptr);
     std::int64_t pageSize = 0;
     if (rc == SQLITE_OK && frames > 0 && queryInteger("PRAGMA page_size", pageSize) == SQLITE_OK &&
         frames * pageSize > journalLimitBytes)
     {
         // Everything is in the database file now; emptying a journal above the limit is best
-        // effort and never waits for another process's reader. One below it is left to be
-        // reused: shrinking it on every close would cost each write pass a regrowth.
-        sqlite3_busy_timeout(m_db.get(), 0);
+        // effort. One below it is left to be reused: shrinking it on every close would cost
+        // each write pass a regrowth.
         sqlite3_wal_checkpoint_v2(m_db.get(), "main", SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
-        sqlite3_busy_timeout(m_db.get(), busyTimeoutMs);
+    }
+    sqlite3_busy_timeout(m_db.get(), busyTimeoutMs);
+    if ((rc & 0xFF) == SQLITE_BUSY)
+    {
+        sqlite3_file* journal = nullptr;
+        rc = sqlite3_file_control(m_db.get(), "main", SQLITE_FCNTL_JOURNAL_POINTER, &journal);
+        if (rc == SQLITE_OK && journal != nullptr && journal->pMethods != nullptr)
+        {
+            rc = journal->pMethods->xSync(journal, SQLITE_SYNC_NORMAL);
+        }
     }
     return errorFrom(rc);
 }

@@ -77,11 +77,10 @@ void registryHive::openFile(const registryHiveFile::status& found)
 
 void registryHive::markDamaged()
 {
-    dropWriter();
-    if (m_transacted)
+    releaseWriter();
+    for (registryTransaction* lost : m_transacted.dropAll())
     {
-        m_transacted->keepFilesOnClose(true);
-        m_transacted.reset();
+        lost->abandoned();
     }
     m_database->keepFilesOnClose(true);
     m_database.reset();
@@ -208,7 +207,7 @@ DWORD registryHive::attemptWrite(const keyReference& key, callback operation, vo
 
 DWORD registryHive::runWrite(const keyReference& key, callback operation, void* context)
 {
-    if (m_writer != nullptr && waitForWriter(nullptr) != ERROR_SUCCESS)
+    if (m_writer != nullptr && waitForWriter() != ERROR_SUCCESS)
     {
         return ERROR_BUSY;
     }
@@ -218,170 +217,6 @@ DWORD registryHive::runWrite(const keyReference& key, callback operation, void* 
     {
         result = attemptWrite(key, operation, context, retry);
     }
-    return result;
-}
-
-DWORD registryHive::waitForWriter(const registryTransaction* transaction)
-{
-    ++m_handles; // the table keeps the hive while it waits
-    const auto deadline = std::chrono::steady_clock::now() +
-                          std::chrono::milliseconds(registryDatabase::busyTimeoutMs);
-    // A plain write needs SQLite's write lock only; a transaction needs the connection too,
-    // which another transaction's read snapshot may hold.
-    const bool free = registryWriterGate::instance().waitUntil(
-        deadline,
-        [this, transaction]
-        {
-            return m_writer == nullptr &&
-                   (transaction == nullptr || m_reader == nullptr || m_reader == transaction);
-        });
-    --m_handles;
-    return free ? ERROR_SUCCESS : ERROR_BUSY;
-}
-
-void registryHive::dropWriter()
-{
-    if (m_writer != nullptr || m_reader != nullptr)
-    {
-        m_writer = nullptr;
-        m_reader = nullptr;
-        registryWriterGate::instance().notify();
-    }
-}
-
-DWORD registryHive::openTransacted()
-{
-    if (m_transacted && m_transactedGeneration == m_generation)
-    {
-        return ERROR_SUCCESS;
-    }
-    m_transacted.reset();
-    DWORD result = registryDatabase::open(m_path, m_layout, m_transacted);
-    if (result == ERROR_SUCCESS && !m_transacted->readOnly())
-    {
-        result = m_transacted->makeCommitsDurable();
-    }
-    if (result != ERROR_SUCCESS)
-    {
-        m_transacted.reset();
-        return result;
-    }
-    m_transactedGeneration = m_generation;
-    return ERROR_SUCCESS;
-}
-
-bool registryHive::beginSnapshot(registryTransaction& transaction)
-{
-    if (m_writer != nullptr || m_reader != nullptr || readable() != ERROR_SUCCESS ||
-        m_state != state::ready || openTransacted() != ERROR_SUCCESS ||
-        m_transacted->beginRead() != ERROR_SUCCESS)
-    {
-        return false;
-    }
-    m_reader = &transaction;
-    return true;
-}
-
-DWORD registryHive::runReadIn(registryTransaction& transaction, const keyReference& key,
-                              callback operation, void* context)
-{
-    // A transaction reads one snapshot from its first read on: its own changes once it wrote.
-    const bool own =
-        m_writer == &transaction || m_reader == &transaction || beginSnapshot(transaction);
-    if (!own)
-    {
-        return runRead(key, operation, context); // another transaction holds the connection
-    }
-    return stale(key) ? ERROR_KEY_DELETED : operation(context, *m_transacted);
-}
-
-DWORD registryHive::beginTransaction(const keyReference& key)
-{
-    for (int attempt = 0; attempt < 2; ++attempt)
-    {
-        DWORD result = makeWritable();
-        if (result == ERROR_SUCCESS)
-        {
-            result = stale(key) ? ERROR_KEY_DELETED : openTransacted();
-        }
-        if (result == ERROR_SUCCESS)
-        {
-            result = m_transacted->beginWrite();
-        }
-        if (result != ERROR_SUCCESS)
-        {
-            return result;
-        }
-        if (registryHiveFile::identify(m_path).sameFile(m_file))
-        {
-            return ERROR_SUCCESS;
-        }
-        // Another process moved or removed the file: begin where the hive is now.
-        m_transacted->rollback();
-        m_transacted.reset();
-        m_database.reset();
-        m_state = state::absent;
-    }
-    return ERROR_CANTWRITE;
-}
-
-DWORD registryHive::runWriteIn(registryTransaction& transaction, const keyReference& key,
-                               callback operation, void* context)
-{
-    if (m_writer != &transaction)
-    {
-        if (m_reader == &transaction)
-        {
-            // The snapshot may be stale for a writer: write on the latest state instead.
-            m_transacted->rollback();
-            m_reader = nullptr;
-        }
-        DWORD result = m_writer == nullptr && m_reader == nullptr ? ERROR_SUCCESS
-                                                                  : waitForWriter(&transaction);
-        if (result == ERROR_SUCCESS)
-        {
-            result = beginTransaction(key);
-        }
-        if (result != ERROR_SUCCESS)
-        {
-            registryWriterGate::instance().notify(); // a snapshot may have gone
-            return result;
-        }
-        m_writer = &transaction;
-        transaction.began();
-    }
-    if (stale(key))
-    {
-        return ERROR_KEY_DELETED;
-    }
-    const DWORD result = operation(context, *m_transacted);
-    if (!m_transacted->inTransaction())
-    {
-        dropWriter(); // SQLite gave the whole transaction up
-        return result == ERROR_SUCCESS ? ERROR_TRANSACTION_NOT_ACTIVE : result;
-    }
-    return result;
-}
-
-DWORD registryHive::endTransaction(registryTransaction& transaction, bool commit, bool wrote)
-{
-    if (m_reader == &transaction)
-    {
-        m_transacted->rollback(); // a snapshot has nothing to commit
-        dropWriter();
-        return ERROR_SUCCESS;
-    }
-    if (m_writer != &transaction)
-    {
-        return wrote ? ERROR_TRANSACTION_NOT_ACTIVE : ERROR_SUCCESS;
-    }
-    const DWORD result = commit ? m_transacted->commit() : ERROR_SUCCESS;
-    // The commit is synced already (synchronous=FULL): no checkpoint is owed for it.
-    if (!commit || result != ERROR_SUCCESS)
-    {
-        m_transacted->rollback();
-    }
-    dropWriter();
     return result;
 }
 
@@ -415,10 +250,7 @@ void registryHive::handleClosed()
 
 DWORD registryHive::flush()
 {
-    // A checkpoint would wait for this process's own open transaction: the hive stays
-    // unflushed until a later close.
-    if (m_state != state::ready || m_database->readOnly() || m_writer != nullptr ||
-        m_reader != nullptr)
+    if (m_state != state::ready || m_database->readOnly())
     {
         return ERROR_SUCCESS;
     }

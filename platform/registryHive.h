@@ -12,14 +12,15 @@
 // the file at the path is no longer the one the connection has open (moved aside or removed
 // by another process), the write reopens the path and runs there instead.
 //
-// Transactions. At most one transaction of this process at a time uses the hive's transaction
-// connection (kept for the next one): from its first read it reads one snapshot, and from its
-// first write it holds the hive's write lock until it ends; reads through it see its changes,
-// every other handle reads the committed state. A transaction that finds the connection taken
-// reads the committed state call by call. Any
-// other write of this process, transacted or not, waits for it to end (up to the busy
-// timeout, then ERROR_BUSY) with the registry's lock released; writers in other processes wait
-// on SQLite's lock. A commit is synced to disk before it returns.
+// Transactions. Each transaction gets a connection of its own from its first read or write
+// to its end (registryTransactedConnections): from its first read it reads one snapshot, and
+// from its first write it holds the hive's write lock until it ends; reads through it see its
+// changes, every other handle reads the committed state. Any other write of this process,
+// transacted or not, waits for it to end (up to the busy timeout, then ERROR_BUSY) with the
+// registry's lock released; writers in other processes wait on SQLite's lock. A commit is
+// synced to disk before it returns. When SQLite gives a transaction up after a failure (out of
+// memory, disk full, I/O error), the transaction is dead: nothing of it is kept and every
+// later call through it answers ERROR_TRANSACTION_NOT_ACTIVE.
 //
 // Key references carry the hive's generation: when the connection moves to another file, keys
 // other than the standard ones (whose ids are fixed) answer ERROR_KEY_DELETED.
@@ -28,6 +29,7 @@
 
 #include "platform/registryDatabase.h"
 #include "platform/registryHiveFile.h"
+#include "platform/registryTransactedConnections.h"
 
 #include <memory>
 #include <string>
@@ -69,8 +71,8 @@ public:
     }
 
     // The same inside `transaction` (null: none, as above). A write that fails leaves the
-    // transaction going; one that makes SQLite give the transaction up ends it (the commit then
-    // answers ERROR_TRANSACTION_NOT_ACTIVE).
+    // transaction going; a call that makes SQLite give the transaction up answers its own
+    // failure and ends the transaction (registryTransaction::abandoned).
     template <class F>
     DWORD read(registryTransaction* transaction, const keyReference& key, F&& operation)
     {
@@ -123,11 +125,14 @@ private:
                     void* context);
     DWORD runWriteIn(registryTransaction& transaction, const keyReference& key, callback operation,
                      void* context);
-    DWORD beginTransaction(const keyReference& key);
-    bool beginSnapshot(registryTransaction& transaction);
-    DWORD openTransacted();
-    DWORD waitForWriter(const registryTransaction* transaction);
-    void dropWriter();
+    DWORD beginTransaction(registryTransaction& transaction, const keyReference& key);
+    DWORD beginSnapshot(registryTransaction& transaction);
+    DWORD lendConnection(registryTransaction& transaction);
+    // Checks after a call inside `transaction` whether SQLite gave its transaction up.
+    DWORD afterCall(registryTransaction& transaction, DWORD result);
+    void giveUp(registryTransaction& transaction);
+    DWORD waitForWriter();
+    void releaseWriter();
     DWORD attemptWrite(const keyReference& key, callback operation, void* context, bool& retry);
     bool stale(const keyReference& key) const;
     void refresh();
@@ -143,10 +148,8 @@ private:
     registryHiveFile::status m_file;
     std::unique_ptr<registryDatabase> m_database;
     std::unique_ptr<registryDatabase> m_empty;
-    std::unique_ptr<registryDatabase> m_transacted; // the transactions' connection
-    unsigned m_transactedGeneration = 0;
+    registryTransactedConnections m_transacted;
     registryTransaction* m_writer = nullptr; // the transaction holding the write lock
-    registryTransaction* m_reader = nullptr; // the transaction reading a snapshot
     unsigned m_generation = 0;
     unsigned m_handles = 0;
     bool m_unflushed = false;

@@ -5,6 +5,7 @@
 
 #include "platform/lastError.h"
 #include "platform/registryCall.h"
+#include "platform/registryTransactionTimer.h"
 #include "platform/transaction.h"
 
 #include <unistd.h>
@@ -32,6 +33,19 @@ DWORD registryTransaction::usable()
         return ERROR_TRANSACTION_NOT_ACTIVE;
     }
     return ERROR_SUCCESS;
+}
+
+std::chrono::steady_clock::time_point registryTransaction::deadline() const
+{
+    return m_timed ? m_deadline : std::chrono::steady_clock::time_point::max();
+}
+
+void registryTransaction::abandoned()
+{
+    if (m_state == state::active)
+    {
+        m_state = state::abandoned;
+    }
 }
 
 DWORD registryTransaction::bind(registryHive& hive)
@@ -72,6 +86,12 @@ DWORD registryTransaction::finish(bool commit)
     {
         return ERROR_TRANSACTION_ALREADY_COMMITTED;
     }
+    if (m_state == state::abandoned && getpid() == m_owner)
+    {
+        end(false); // lets go of the hive; nothing is left to roll back
+        m_state = state::aborted;
+        return commit ? ERROR_TRANSACTION_NOT_ACTIVE : ERROR_TRANSACTION_ALREADY_ABORTED;
+    }
     if (usable() != ERROR_SUCCESS)
     {
         return ERROR_TRANSACTION_ALREADY_ABORTED;
@@ -84,7 +104,7 @@ DWORD registryTransaction::finish(bool commit)
 void registryTransaction::closing()
 {
     const registryCall call; // the registry's lock
-    if (m_state == state::active && getpid() == m_owner)
+    if ((m_state == state::active || m_state == state::abandoned) && getpid() == m_owner)
     {
         end(false);
         m_state = state::aborted;
@@ -132,7 +152,16 @@ HANDLE CreateTransaction(LPSECURITY_ATTRIBUTES /*attributes*/, LPGUID unitOfWork
         return INVALID_HANDLE_VALUE;
     }
     HANDLE const handle = kernelObjects::create<registryTransaction>(timeout);
-    return handle == nullptr ? INVALID_HANDLE_VALUE : handle;
+    if (handle == nullptr)
+    {
+        return INVALID_HANDLE_VALUE;
+    }
+    if (timeout != 0)
+    {
+        registryStore::registryTransactionTimer::watch(
+            kernelObjects::lookupAs<registryTransaction>(handle));
+    }
+    return handle;
 }
 
 BOOL CommitTransaction(HANDLE transaction)

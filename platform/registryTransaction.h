@@ -2,10 +2,11 @@
 
 // The kernel object behind a transaction handle (platform/transaction.h).
 //
-// A transaction is bound to the hive of the first key opened in it; its changes live on a
-// connection of that hive's own (registryHive's transaction connection), so no other handle of
-// this process, nor any other process, sees them before the commit. The hive is kept alive
-// while a transaction is bound to it.
+// A transaction is bound to the hive of the first key opened in it; its reads and changes go
+// through a connection the hive lends it alone (registryTransactedConnections), so it reads
+// one snapshot and no other handle of this process, nor any other process, sees its changes
+// before the commit. The hive is kept alive while a transaction is bound to it. A transaction
+// with a time-out is rolled back at it by registryTransactionTimer.
 // Thread-safety: every member except the constructor needs the registry's lock held (a
 // registryCall); the process-wide kernel object table owns the object.
 
@@ -25,6 +26,9 @@ class registryTransaction final : public kernelObject
 public:
     explicit registryTransaction(DWORD timeoutMs);
 
+    // When a transaction with a time-out is rolled back at the latest (none: time_point::max).
+    std::chrono::steady_clock::time_point deadline() const;
+
     // ERROR_SUCCESS while the transaction may be used; ERROR_TRANSACTION_NOT_ACTIVE once it
     // ended (a transaction past its time-out is rolled back here).
     DWORD usable();
@@ -33,6 +37,11 @@ public:
 
     // The hive gave this transaction its write lock.
     void began() { m_wrote = true; }
+    // SQLite gave the transaction up (or its hive lost its file): nothing of it is kept, every
+    // later call answers ERROR_TRANSACTION_NOT_ACTIVE, the commit too.
+    void abandoned();
+    // Rolls the transaction back when its time-out has passed (registryTransactionTimer).
+    void expireIfDue() { usable(); }
 
     DWORD commit();
     DWORD rollback();
@@ -44,6 +53,7 @@ private:
         active,
         committed,
         aborted,
+        abandoned, // by its hive; ended there
     };
 
     // CommitTransaction or RollbackTransaction: Windows' answers for an ended transaction.

@@ -9,9 +9,10 @@
 // discarded by RollbackTransaction, by CloseHandle without a commit, and by the end of the
 // process. Where this differs from Windows: a transaction spans the keys of one hive only
 // (using it on a second hive answers ERROR_TRANSACTION_REQUEST_NOT_VALID); security
-// attributes, isolation and promotion are not supported; `timeout` (milliseconds, 0 for none)
-// is checked when the transaction is used or committed, and a transaction past it is rolled
-// back. Thread-safe.
+// attributes, isolation and promotion are not supported; `timeout` (milliseconds, 0 for none):
+// at its time-out the transaction is rolled back and lets go of its hive, used or not. When the
+// registry gives a transaction up after a failure (out of memory, disk full), every later call
+// through it fails with ERROR_TRANSACTION_NOT_ACTIVE and nothing of it is kept. Thread-safe.
 
 #include "platform/winTypes.h"
 

@@ -1,8 +1,14 @@
 #include "app/settingsLocation.h"
 
 #include "platform/registry.h"
+#include "platform/wideText.h"
+#include "support/logFile.h"
+#include "tests/platform/registryTestHelpers.h"
+#include "tests/testsupport/testSandbox.h"
 
+#include <fstream>
 #include <gtest/gtest.h>
+#include <sstream>
 
 namespace
 {
@@ -117,6 +123,34 @@ TEST_F(settingsLocationTest, AReadWritePassShowsNothingUntilItIsClosed)
         EXPECT_EQ(RegQueryValueExW(product, name, nullptr, nullptr, nullptr, nullptr), kSuccess);
     }
     RegCloseKey(product);
+}
+
+// A commit that fails (here the disk is full when the commit writes the journal) is the
+// pass's failure: CloseSettingsKey answers it and the diagnostic log gets it, as for a failed
+// write; nothing of the pass is kept.
+TEST_F(settingsLocationTest, AFailedCommitIsReportedAndKeepsNothing)
+{
+    const auto logFile = testsupport::sandboxRoot() / "commit.log";
+    const std::u16string logName = wideText::fromUtf8(logFile.string());
+    settingsLocation location;
+    ASSERT_TRUE(location.OpenDefaultUserSettingsKey(settingsLocation::readWriteAccess));
+    ASSERT_EQ(registryTest::setDword(location.productKey(), u"a", 1), kSuccess);
+    setLoggingEnabled(1);
+    bool committed = true;
+    {
+        const registryTest::fileSizeCap full(4096);
+        committed = location.CloseSettingsKey(logName.c_str());
+    }
+    setLoggingEnabled(0);
+    EXPECT_FALSE(committed);
+    EXPECT_EQ(openHandles(), 0u);
+    EXPECT_FALSE(keyExists(HKEY_USERS, u".DEFAULT\\Software\\Corvane"));
+    std::ostringstream logged;
+    logged << std::ifstream(logFile).rdbuf();
+    EXPECT_NE(logged.str().find("committing settings"), std::string::npos) << logged.str();
+
+    ASSERT_TRUE(location.OpenDefaultUserSettingsKey(settingsLocation::readWriteAccess));
+    EXPECT_TRUE(location.CloseSettingsKey(logName.c_str()));
 }
 
 TEST_F(settingsLocationTest, ReadPassOpensAnExistingKeyWithReadAccessOnly)

@@ -59,6 +59,9 @@ TEST(eventTest, ClosedOrUnknownHandlesFail)
 {
     HANDLE const event = CreateEventW(nullptr, TRUE, TRUE, nullptr);
     ASSERT_NE(CloseHandle(event), FALSE);
+    // A newer object never takes a closed handle's value, so nothing below reaches it.
+    HANDLE const newer = CreateEventW(nullptr, TRUE, TRUE, nullptr);
+    EXPECT_NE(newer, event);
 
     SetLastError(0);
     EXPECT_EQ(CloseHandle(event), FALSE);
@@ -72,6 +75,8 @@ TEST(eventTest, ClosedOrUnknownHandlesFail)
     EXPECT_EQ(WaitForSingleObject(nullptr, 0), WAIT_FAILED);
     EXPECT_EQ(CloseHandle(INVALID_HANDLE_VALUE), FALSE);
     EXPECT_EQ(CloseHandle(nullptr), FALSE);
+    EXPECT_EQ(WaitForSingleObject(newer, 0), WAIT_OBJECT_0);
+    EXPECT_NE(CloseHandle(newer), FALSE);
 }
 
 TEST(eventTest, NamedEventsAreNotOffered)

@@ -208,6 +208,39 @@ enum nobodyStep
     ownUserHiveWorks,
 };
 
+// The close after a write copies the journal into the hive without waiting for a reader in
+// another process (here a connection of its own holding an older snapshot): it used to stall
+// the caller, and every registry call of the process, for the whole busy timeout.
+TEST_F(RegistryReliabilityTest, ClosingAfterAWriteNeverWaitsForAnotherProcesssReader)
+{
+    const auto writeAndClose = [](DWORD value)
+    {
+        HKEY key = nullptr;
+        EXPECT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, productKey, 0, nullptr, 0, readWrite, nullptr,
+                                  &key, nullptr),
+                  ERROR_SUCCESS);
+        EXPECT_EQ(setDword(key, u"a", value), ERROR_SUCCESS);
+        const auto start = std::chrono::steady_clock::now();
+        RegCloseKey(key);
+        return std::chrono::steady_clock::now() - start;
+    };
+    writeAndClose(1);
+    sqlite3* reader = nullptr;
+    ASSERT_EQ(sqlite3_open(userHive(std::getenv("XDG_CONFIG_HOME")).c_str(), &reader), SQLITE_OK);
+    ASSERT_EQ(
+        sqlite3_exec(reader, "BEGIN; SELECT count(*) FROM hiveValue", nullptr, nullptr, nullptr),
+        SQLITE_OK);
+    EXPECT_LT(writeAndClose(2), std::chrono::seconds(2));
+    sqlite3_exec(reader, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(reader);
+    HKEY key = nullptr;
+    DWORD value = 0;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, productKey, 0, KEY_READ, &key), ERROR_SUCCESS);
+    EXPECT_EQ(queryDword(key, u"a", value), ERROR_SUCCESS);
+    EXPECT_EQ(value, 2u);
+    RegCloseKey(key);
+}
+
 TEST_F(RegistryReliabilityTest, OrdinaryUserReadsDefaultProfileButCannotWriteIt)
 {
     if (geteuid() != 0)

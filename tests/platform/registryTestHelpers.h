@@ -4,12 +4,14 @@
 
 #include "platform/registry.h"
 
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <optional>
 #include <sqlite3.h>
 #include <string>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -99,5 +101,30 @@ inline std::string integrityOf(const std::filesystem::path& path, int flags)
 {
     return firstAnswer(path.string(), flags, "PRAGMA integrity_check").value_or("cannot open");
 }
+
+// While it lives, no file of this process may be written at or past `bytes`: such writes fail
+// with EFBIG, as on a full disk (what SQLite answers as an I/O error).
+class fileSizeCap
+{
+public:
+    explicit fileSizeCap(rlim_t bytes) : m_handler(std::signal(SIGXFSZ, SIG_IGN))
+    {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit cap = m_old;
+        cap.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &cap);
+    }
+    ~fileSizeCap()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_handler);
+    }
+    fileSizeCap(const fileSizeCap&) = delete;
+    fileSizeCap& operator=(const fileSizeCap&) = delete;
+
+private:
+    rlimit m_old{};
+    void (*m_handler)(int);
+};
 
 } // namespace registryTest

@@ -6,6 +6,7 @@
 #include "tests/platform/registryTestHelpers.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -214,9 +215,23 @@ TEST_F(RegistryTransactionTest, AnEndedTransactionRefusesAsWindowsDoes)
               static_cast<LSTATUS>(ERROR_TRANSACTION_NOT_ACTIVE));
     CloseHandle(committedOne);
     CloseHandle(rolledBack);
+    HANDLE const later = newTransaction(); // where the memory allocator may put it
     EXPECT_EQ(RegOpenKeyTransactedW(HKEY_CURRENT_USER, u"Software", 0, KEY_READ, &key, committedOne,
                                     nullptr),
               static_cast<LSTATUS>(ERROR_INVALID_HANDLE));
+    // Closing a closed handle again touches nothing, not a newer transaction either.
+    HKEY const laterKey = openIn(later);
+    ASSERT_EQ(setDword(laterKey, u"a", 1), kSuccess);
+    for (HANDLE closed : {committedOne, rolledBack})
+    {
+        SetLastError(0);
+        EXPECT_FALSE(CloseHandle(closed));
+        EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    }
+    EXPECT_TRUE(CommitTransaction(later));
+    EXPECT_EQ(committed(u"a"), 1u);
+    RegCloseKey(laterKey);
+    CloseHandle(later);
 }
 
 // Another process sees nothing of the transaction before its commit; its writer waits for
@@ -279,25 +294,85 @@ TEST_F(RegistryTransactionTest, WritersInThisProcessWaitForTheTransactionToEnd)
     CloseHandle(second);
 }
 
-// A transaction that only reads keeps one snapshot; a plain write does not wait for it, and a
-// later write of the transaction works on the latest state.
+// A transaction that only reads keeps one snapshot from its first read, also when another
+// transaction was writing at that moment; a plain write does not wait for it, and a later
+// write of the transaction works on the latest state.
 TEST_F(RegistryTransactionTest, ATransactionReadsOneSnapshotUntilItWrites)
 {
     LSTATUS result = -1;
     writePlain(u"a", 1, result);
+    HANDLE const writer = newTransaction();
+    HKEY const writerKey = openIn(writer);
+    ASSERT_EQ(setDword(writerKey, u"x", 1), kSuccess);
     HANDLE const transaction = newTransaction();
     HKEY const key = openIn(transaction);
     DWORD seen = 0;
     ASSERT_EQ(queryDword(key, u"a", seen), kSuccess);
-    writePlain(u"a", 2, result);
+    ASSERT_EQ(setDword(writerKey, u"a", 2), kSuccess);
+    ASSERT_TRUE(CommitTransaction(writer));
+    EXPECT_EQ(queryDword(key, u"x", seen), static_cast<LSTATUS>(ERROR_FILE_NOT_FOUND))
+        << "saw part of another transaction's commit";
+    writePlain(u"a", 3, result);
     EXPECT_EQ(result, kSuccess);
     EXPECT_EQ(queryDword(key, u"a", seen), kSuccess);
     EXPECT_EQ(seen, 1u);
     ASSERT_EQ(setDword(key, u"b", 3), kSuccess);
     EXPECT_EQ(queryDword(key, u"a", seen), kSuccess);
-    EXPECT_EQ(seen, 2u);
+    EXPECT_EQ(seen, 3u);
     EXPECT_TRUE(CommitTransaction(transaction));
     EXPECT_EQ(committed(u"b"), 3u);
+    for (HKEY opened : {key, writerKey})
+    {
+        RegCloseKey(opened);
+    }
+    CloseHandle(transaction);
+    CloseHandle(writer);
+}
+
+// Once SQLite gave a transaction up (here an I/O error spilling its pages), nothing of it is
+// kept and it does nothing more: a later write must not begin a transaction anew.
+TEST_F(RegistryTransactionTest, ATransactionSQLiteGaveUpKeepsNothing)
+{
+    HANDLE const transaction = newTransaction();
+    HKEY const key = openIn(transaction);
+    ASSERT_EQ(setDword(key, u"a", 1), kSuccess);
+    {
+        const fileSizeCap full(4096);
+        const std::vector<BYTE> large(4 << 20, 0x5A); // more than SQLite's page cache holds
+        EXPECT_NE(RegSetValueExW(key, u"large", 0, REG_BINARY, large.data(),
+                                 static_cast<DWORD>(large.size())),
+                  kSuccess);
+    }
+    EXPECT_EQ(setDword(key, u"c", 3), static_cast<LSTATUS>(ERROR_TRANSACTION_NOT_ACTIVE));
+    DWORD seen = 0;
+    EXPECT_EQ(queryDword(key, u"a", seen), static_cast<LSTATUS>(ERROR_TRANSACTION_NOT_ACTIVE));
+    EXPECT_FALSE(CommitTransaction(transaction));
+    EXPECT_EQ(GetLastError(), ERROR_TRANSACTION_NOT_ACTIVE);
+    EXPECT_EQ(committed(u"a"), kMissing);
+    EXPECT_EQ(committed(u"c"), kMissing);
+    RegCloseKey(key);
+    CloseHandle(transaction);
+}
+
+// At its time-out a transaction lets go of the hive by itself: a writer of this process and
+// one of another (a connection of its own, not waiting at all) go ahead without touching it.
+TEST_F(RegistryTransactionTest, ATimedOutTransactionLetsGoOfTheHive)
+{
+    HANDLE const transaction = newTransaction(300);
+    HKEY const key = openIn(transaction);
+    ASSERT_EQ(setDword(key, u"a", 1), kSuccess);
+    LSTATUS plain = -1;
+    writePlain(u"p", 2, plain); // waits for the time-out, not the full busy timeout
+    EXPECT_EQ(plain, kSuccess);
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(userHive(std::getenv("XDG_CONFIG_HOME")).c_str(), &other), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE; ROLLBACK", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(other);
+    EXPECT_EQ(committed(u"a"), kMissing);
+    EXPECT_EQ(committed(u"p"), 2u);
+    EXPECT_FALSE(CommitTransaction(transaction));
+    EXPECT_EQ(GetLastError(), ERROR_TRANSACTION_ALREADY_ABORTED);
     RegCloseKey(key);
     CloseHandle(transaction);
 }
