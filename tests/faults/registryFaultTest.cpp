@@ -15,6 +15,7 @@
 #include "tests/faults/sqliteFaults.h"
 #include "tests/platform/registryTestHelpers.h"
 #include "tests/testsupport/offscreenMainDialog.h"
+#include "tools/rzreg/regFile.h"
 #include "tools/rzreg/regImport.h"
 
 #include <functional>
@@ -144,14 +145,20 @@ TEST_P(registryFaults, EveryFailurePointOfAnApplyKeepsEachLocationWhole)
     std::printf("Apply: %ld injection points\n", points);
 }
 
-std::vector<regFile::step> importOf(const char* data)
+std::vector<BYTE> importOf(const char* data)
 {
     const std::string text = std::string("REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Import]\n") +
                              data + "\n[HKEY_USERS\\.DEFAULT\\Software\\Import]\n" + data;
-    std::vector<regFile::step> steps;
+    std::vector<BYTE> bytes(text.begin(), text.end());
     regFile::fault why;
-    EXPECT_TRUE(regFile::parse(std::vector<BYTE>(text.begin(), text.end()), steps, why));
-    return steps;
+    EXPECT_TRUE(regFile::check(bytes, why));
+    return bytes;
+}
+
+LSTATUS importFile(const std::vector<BYTE>& bytes)
+{
+    std::size_t line = 0;
+    return applyImport(bytes, line);
 }
 
 // "a" and "b" of each hive's imported key.
@@ -183,10 +190,10 @@ places importHeld()
 // new and the second as it was, each whole; the import answers failure then.
 TEST_P(registryFaults, EveryFailurePointOfATwoHiveImportKeepsEachHiveWhole)
 {
-    const auto earlierSteps = importOf("\"a\"=dword:00000001\n\"b\"=dword:00000001\n");
-    const auto newerSteps = importOf("\"a\"=dword:00000002\n\"b\"=dword:00000002\n");
-    const auto restore = [&] { ASSERT_EQ(applyImport(earlierSteps), ERROR_SUCCESS); };
-    const auto import = [&] { return applyImport(newerSteps) != ERROR_SUCCESS; };
+    const auto earlier = importOf("\"a\"=dword:00000001\n\"b\"=dword:00000001\n");
+    const auto newer = importOf("\"a\"=dword:00000002\n\"b\"=dword:00000002\n");
+    const auto restore = [&] { ASSERT_EQ(importFile(earlier), ERROR_SUCCESS); };
+    const auto import = [&] { return importFile(newer) != ERROR_SUCCESS; };
     const long points = everyFailurePoint(GetParam(), restore, import, importHeld, {"0101", "0101"},
                                           {"0202", "0202"});
     EXPECT_GT(points, 1);

@@ -296,13 +296,13 @@ const std::vector<scenario>& scenarios()
         {"EndianTypesAndLongNamesSurviveExport",
          {
              add({"/v", "be", "/t", "REG_DWORD_BIG_ENDIAN", "/d", "1"}),
-             {{"add", K + "\\" + std::string(20000, 'x'), "/f"}, OK},
+             {{"add", K + "\\" + std::string(256, 'x'), "/f"}, OK},
              {{"export", K, FILE_ARG, "/y"}, OK},
              {{"delete", K, "/f"}, OK},
              {{"import", FILE_ARG}, "", OK},
              {{"query", K},
               "\n" + FULL + "\n    be    REG_DWORD_BIG_ENDIAN    0x1\n\n" + FULL + "\\" +
-                  std::string(20000, 'x') + "\n"},
+                  std::string(256, 'x') + "\n"},
          }},
     };
     return table;
@@ -339,29 +339,25 @@ TEST_P(rzregCommandTest, EachStepGivesItsOutputAndStatus)
 INSTANTIATE_TEST_SUITE_P(rzreg, rzregCommandTest, ::testing::ValuesIn(scenarios()),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// A chain of 20,000 nested keys (old hives may hold more): every walk goes down and back up.
+// A chain of 20,000 nested keys, as a hive written before the depth limit may hold: every walk
+// goes down and back up.
 TEST(rzregDeepTree, EveryWalkCopesWithAnyDepth)
 {
     constexpr int depth = 20000;
-    const HANDLE transaction = CreateTransaction(nullptr, nullptr, 0, 0, 0, 0, nullptr);
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyTransactedW(HKEY_CURRENT_USER, u"Software\\Deep", 0, nullptr, 0,
-                                      KEY_ALL_ACCESS, nullptr, &key, nullptr, transaction, nullptr),
-              ERROR_SUCCESS);
-    for (int level = 0; level < depth; ++level)
-    {
-        HKEY child = nullptr;
-        ASSERT_EQ(
-            RegCreateKeyExW(key, u"k", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &child, nullptr),
-            ERROR_SUCCESS);
-        RegCloseKey(key);
-        key = child;
-    }
-    const BYTE data[] = {'x', 0, 0, 0};
-    ASSERT_EQ(RegSetValueExW(key, u"v", 0, REG_SZ, data, sizeof data), ERROR_SUCCESS);
-    RegCloseKey(key);
-    ASSERT_TRUE(CommitTransaction(transaction));
-    CloseHandle(transaction);
+    ASSERT_EQ(run({"add", "HKCU\\Software\\Deep", "/f"}).out, OK);
+    const auto hive = testsupport::sandboxConfigHome() / "reZevavEvadurov/HKEY_CURRENT_USER.hive";
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(hive.c_str(), &db), SQLITE_OK);
+    const std::string sql =
+        "WITH RECURSIVE base(id) AS (SELECT max(id) FROM hiveKey), "
+        "chain(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM chain WHERE n < " +
+        std::to_string(depth) +
+        ") INSERT INTO hiveKey(id, parent, name, folded, written) "
+        "SELECT base.id + n, base.id + n - 1, 'k', X'004B', 0 FROM chain, base; "
+        "INSERT INTO hiveValue(keyId, name, folded, type, data) "
+        "SELECT max(id), 'v', X'0056', 1, X'78000000' FROM hiveKey;";
+    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
 
     const std::string deep = "HKCU\\Software\\Deep";
     const rzregTest::result query = run({"query", deep, "/s"});
@@ -371,9 +367,13 @@ TEST(rzregDeepTree, EveryWalkCopesWithAnyDepth)
     {
         leaf += "\\k";
     }
-    EXPECT_EQ(query.out, leaf + "\n    v    REG_SZ    x\n\n"); // value-less keys print nothing
-    EXPECT_EQ(run({"copy", deep, "HKCU\\Software\\Copy", "/s"}).out, OK);
-    EXPECT_EQ(run({"compare", deep, "HKCU\\Software\\Copy", "/s"}).status, 0);
+    // Value-less keys print nothing; `add` gave the top key an empty default value.
+    EXPECT_EQ(query.out, "\nHKEY_CURRENT_USER\\Software\\Deep\n    (Default)    REG_SZ    \n" +
+                             leaf + "\n    v    REG_SZ    x\n\n");
+    // A copy would go past the depth a new key may have: refused whole.
+    EXPECT_EQ(run({"copy", deep, "HKCU\\Software\\Copy", "/s"}).status, 1);
+    EXPECT_EQ(run({"query", "HKCU\\Software\\Copy"}).err, NOT_FOUND);
+    EXPECT_EQ(run({"compare", deep, deep, "/s"}).status, 0);
     EXPECT_EQ(run({"delete", deep, "/f"}).out, OK);
     EXPECT_EQ(run({"query", deep}).err, NOT_FOUND);
 }
