@@ -14,6 +14,7 @@ set(rz_library_targets rz_platform rz_support rz_settings)
 foreach(target IN LISTS rz_library_targets)
     set_property(TARGET ${target} PROPERTY INTERFACE_INCLUDE_DIRECTORIES
         "$<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}>"
+        "$<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/include>"
         "$<INSTALL_INTERFACE:${RZ_INSTALL_INCLUDEDIR}>")
 endforeach()
 set_target_properties(rz_platform PROPERTIES EXPORT_NAME registry)
