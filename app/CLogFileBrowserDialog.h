@@ -5,7 +5,7 @@
 // callers that want a file shown in-process. GUI thread only.
 
 #include "framework/CDialog.h"
-#include "support/stubString.h"
+#include <reZevavEvadurov/stubString.h>
 
 class CLogFileBrowserDialog : public CDialog
 {

@@ -8,8 +8,8 @@
 #include "framework/controlId.h"
 #include "framework/dialogControls.h"
 #include "platform/fileSystem.h"
-#include "settings/readWriteSettingsToRegistry.h"
 #include "support/productDataDirectory.h"
+#include <reZevavEvadurov/readWriteSettingsToRegistry.h>
 
 #include <QLabel>
 #include <algorithm>

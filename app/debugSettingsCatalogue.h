@@ -8,7 +8,7 @@
 // Everything here is constant data with static storage; the spans stay valid for the life of
 // the process and may be read from any thread.
 
-#include "platform/winTypes.h"
+#include <reZevavEvadurov/winTypes.h>
 
 #include <span>
 

@@ -9,7 +9,7 @@
 // the dialog's thread alone.
 
 #include "app/debugSettingsValues.h"
-#include "settings/readWriteSettings.h"
+#include <reZevavEvadurov/readWriteSettings.h>
 
 class debugSettingsPass
 {

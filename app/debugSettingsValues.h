@@ -8,7 +8,7 @@
 // A plain value type: copyable, no invariants beyond the size of `numbers`.
 
 #include "app/debugSettingsCatalogue.h"
-#include "support/stubString.h"
+#include <reZevavEvadurov/stubString.h>
 
 #include <vector>
 

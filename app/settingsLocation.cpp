@@ -1,9 +1,9 @@
 #include "app/settingsLocation.h"
 
-#include "platform/handle.h"
-#include "platform/lastError.h"
-#include "platform/transaction.h"
 #include "support/logFile.h"
+#include <reZevavEvadurov/handle.h>
+#include <reZevavEvadurov/lastError.h>
+#include <reZevavEvadurov/transaction.h>
 
 namespace
 {

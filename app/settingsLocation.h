@@ -21,8 +21,8 @@
 // of the steps before it stay in their slots until CloseSettingsKey().
 // Not thread-safe: used by the dialog's thread alone.
 
-#include "platform/registry.h"
-#include "platform/winTypes.h"
+#include <reZevavEvadurov/registry.h>
+#include <reZevavEvadurov/winTypes.h>
 
 #include <span>
 

@@ -4,7 +4,7 @@
 
 #include "support/hashMap.h"
 #include "support/stubHeap.h"
-#include "support/stubString.h"
+#include <reZevavEvadurov/stubString.h>
 
 #include <benchmark/benchmark.h>
 

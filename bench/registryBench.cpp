@@ -16,11 +16,11 @@
 #include "bench/benchSandbox.h"
 #include "bench/floorHive.h"
 #include "bench/passTimeReporter.h"
-#include "platform/handle.h"
-#include "platform/registry.h"
 #include "platform/registryName.h"
-#include "platform/transaction.h"
 #include "platform/wideText.h"
+#include <reZevavEvadurov/handle.h>
+#include <reZevavEvadurov/registry.h>
+#include <reZevavEvadurov/transaction.h>
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>

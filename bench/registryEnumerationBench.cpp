@@ -8,10 +8,10 @@
 
 #include "bench/benchSandbox.h"
 #include "bench/passTimeReporter.h"
-#include "platform/registry.h"
 #include "platform/registryDatabase.h"
 #include "platform/registryHiveFile.h"
 #include "platform/wideText.h"
+#include <reZevavEvadurov/registry.h>
 
 #include <benchmark/benchmark.h>
 

@@ -15,10 +15,10 @@
 // 99th percentile at most 50 ms.
 
 #include "bench/benchSandbox.h"
-#include "platform/event.h"
-#include "platform/handle.h"
-#include "platform/registry.h"
 #include "platform/registryHiveLocation.h"
+#include <reZevavEvadurov/event.h>
+#include <reZevavEvadurov/handle.h>
+#include <reZevavEvadurov/registry.h>
 
 #include <algorithm>
 #include <cstdint>

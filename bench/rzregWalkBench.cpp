@@ -7,11 +7,11 @@
 // folder below $TMPDIR.
 
 #include "bench/benchSandbox.h"
-#include "platform/handle.h"
-#include "platform/registry.h"
-#include "platform/transaction.h"
 #include "platform/wideText.h"
 #include "tools/rzreg/rzreg.h"
+#include <reZevavEvadurov/handle.h>
+#include <reZevavEvadurov/registry.h>
+#include <reZevavEvadurov/transaction.h>
 
 #include <benchmark/benchmark.h>
 

@@ -3,11 +3,11 @@
 // and its flushes, which cost the same at every size.
 
 #include "platform/wideText.h"
-#include "settings/readWriteSettingsToFile.h"
 #include "settings/settingsFileFormat.h"
 #include "settings/settingsFileHeap.h"
 #include "settings/settingsFileImage.h"
-#include "support/stubString.h"
+#include <reZevavEvadurov/readWriteSettingsToFile.h>
+#include <reZevavEvadurov/stubString.h>
 
 #include <benchmark/benchmark.h>
 #include <cstdlib>

@@ -8,7 +8,7 @@
 
 #include "app/debugSettingsCatalogue.h"
 #include "bench/benchSandbox.h"
-#include "platform/registry.h"
+#include <reZevavEvadurov/registry.h>
 
 #include <X11/Xlib.h>
 #include <X11/extensions/Xdamage.h>

@@ -15,7 +15,7 @@
 
 #include "framework/IShellActions.h"
 #include "framework/QtShellActions.h"
-#include "platform/winTypes.h"
+#include <reZevavEvadurov/winTypes.h>
 
 #include <QLineEdit>
 

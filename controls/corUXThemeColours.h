@@ -3,7 +3,7 @@
 // Colours of the maker's theming library that the controls draw with. Pure functions; any
 // thread.
 
-#include "platform/winTypes.h"
+#include <reZevavEvadurov/winTypes.h>
 
 #include <QColor>
 

@@ -4,7 +4,7 @@
 // path exactly as given (relative paths resolve against the current folder, nothing is
 // trimmed); a failed query counts as a path that does not exist. A null path is false.
 
-#include "platform/winTypes.h"
+#include <reZevavEvadurov/winTypes.h>
 
 // True when the text contains "\" or "/".
 bool PathHasSeparator(const WCHAR* text);

@@ -4,7 +4,7 @@
 // code (0 to 58). Pure functions of their arguments, apart from the file-system queries of the
 // path rules (see parsedEditPaths.h); safe on any thread.
 
-#include "platform/winTypes.h"
+#include <reZevavEvadurov/winTypes.h>
 
 #include <string_view>
 

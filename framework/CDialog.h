@@ -25,7 +25,7 @@
 // page (GetContent()), not of the dialog itself.
 
 #include "framework/dialogTemplate.h"
-#include "platform/winTypes.h"
+#include <reZevavEvadurov/winTypes.h>
 
 #include <QDialog>
 #include <QPointer>

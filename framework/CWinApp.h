@@ -4,7 +4,7 @@
 // A QApplication must exist before RunApplication is called; the object itself holds nothing
 // but the main window pointer, which it borrows. GUI thread only.
 
-#include "platform/winTypes.h"
+#include <reZevavEvadurov/winTypes.h>
 
 class QWidget;
 

@@ -7,7 +7,7 @@
 //
 // Templates are constant data with static storage; the spans stay valid for the process.
 
-#include "platform/winTypes.h"
+#include <reZevavEvadurov/winTypes.h>
 
 #include <span>
 

@@ -1,5 +1,8 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // Debugger output with the Windows functions' names. Windows hands the text to an attached
 // debugger; here it goes, as UTF-8, to a sink: standard error unless one was set.
 // Output never throws: a text that cannot be converted or delivered (memory exhausted, a
@@ -7,7 +10,7 @@
 // Thread-safety: any thread may write or set the sink; writes reach the sink one at a time,
 // so a sink needs no lock of its own (and must not write debugger output itself).
 
-#include "platform/winTypes.h"
+#include <reZevavEvadurov/winTypes.h>
 
 #include <functional>
 #include <string_view>
@@ -26,3 +29,5 @@ void OutputDebugStringW(LPCWSTR text) noexcept;
 // The 8-bit text is passed through as it is (Windows reads it in the ANSI code page; here
 // 8-bit text is UTF-8).
 void OutputDebugStringA(LPCSTR text) noexcept;
+
+#pragma GCC visibility pop

@@ -1,7 +1,7 @@
 #include "platform/errorText.h"
 
-#include "platform/lastError.h"
 #include "platform/localMemory.h"
+#include <reZevavEvadurov/lastError.h>
 
 #include <algorithm>
 #include <cstdio>

@@ -1,5 +1,8 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // System error texts with the Windows functions' names, for the codes this layer produces.
 // Each text is Windows' own English text, ending in "\r\n" as Windows' texts do.
 //
@@ -18,7 +21,7 @@
 // ERROR_INSUFFICIENT_BUFFER when `size` characters cannot hold the text and its terminator,
 // ERROR_NOT_ENOUGH_MEMORY when the buffer cannot be allocated. Thread-safe.
 
-#include "platform/winTypes.h"
+#include <reZevavEvadurov/winTypes.h>
 
 #include <cstdarg>
 
@@ -43,3 +46,5 @@ DWORD FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD languag
                      DWORD size, va_list* arguments);
 DWORD FormatMessageA(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPSTR buffer,
                      DWORD size, va_list* arguments);
+
+#pragma GCC visibility pop

@@ -1,8 +1,8 @@
-#include "platform/event.h"
+#include <reZevavEvadurov/event.h>
 
 #include "platform/eventSignal.h"
 #include "platform/kernelObject.h"
-#include "platform/lastError.h"
+#include <reZevavEvadurov/lastError.h>
 
 #include <chrono>
 #include <condition_variable>

@@ -1,8 +1,8 @@
 #include "platform/fileIo.h"
 
 #include "platform/kernelObject.h"
-#include "platform/lastError.h"
 #include "platform/wideText.h"
+#include <reZevavEvadurov/lastError.h>
 
 #include <cerrno>
 #include <fcntl.h>

@@ -1,8 +1,11 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // File handles with the Windows functions' names and results, for writers that open, append
 // and close (the diagnostic log). Handles are kernel objects: close them with CloseHandle
-// (platform/handle.h). Paths are UTF-16, converted to UTF-8 native POSIX paths here.
+// (reZevavEvadurov/handle.h). Paths are UTF-16, converted to UTF-8 native POSIX paths here.
 //
 // Where POSIX differs from Windows:
 // - Sharing: the share mode is accepted and not enforced; POSIX has no mandatory sharing,
@@ -19,7 +22,7 @@
 // Failures set the calling thread's last error. Thread-safety: any thread may use a handle;
 // writes through one handle are not serialised against each other beyond what write(2) gives.
 
-#include "platform/winTypes.h"
+#include <reZevavEvadurov/winTypes.h>
 
 constexpr DWORD GENERIC_READ = 0x80000000u;
 constexpr DWORD GENERIC_WRITE = 0x40000000u;
@@ -81,3 +84,5 @@ BOOL SetEndOfFile(HANDLE file);
 // Writes the file's data and metadata through to the disk (fsync). Needs write or append
 // access (ERROR_ACCESS_DENIED otherwise).
 BOOL FlushFileBuffers(HANDLE file);
+
+#pragma GCC visibility pop

@@ -1,7 +1,7 @@
 #include "platform/fileSystem.h"
 
-#include "platform/lastError.h"
 #include "platform/wideText.h"
+#include <reZevavEvadurov/lastError.h>
 
 #include <cerrno>
 #include <string>

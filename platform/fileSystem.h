@@ -1,5 +1,8 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // File attributes, directory creation and file deletion with the Win32 names and results.
 // Paths are UTF-16, converted to UTF-8 native POSIX paths at this boundary and used exactly as
 // given (relative paths resolve against the current directory, nothing is trimmed).
@@ -9,7 +12,7 @@
 // when a folder on the way is missing or is not a folder; a null or empty path answers
 // ERROR_PATH_NOT_FOUND. All functions are safe to call from any thread.
 
-#include "platform/winTypes.h"
+#include <reZevavEvadurov/winTypes.h>
 
 constexpr DWORD FILE_ATTRIBUTE_READONLY = 0x00000001;
 constexpr DWORD FILE_ATTRIBUTE_HIDDEN = 0x00000002;
@@ -54,3 +57,5 @@ BOOL CreateDirectoryW(LPCWSTR pathName, LPSECURITY_ATTRIBUTES securityAttributes
 // or when the folder may not be written. POSIX differs in one respect: a file that another
 // process holds open is deleted all the same, where Windows may answer a sharing violation.
 BOOL DeleteFileW(LPCWSTR fileName);
+
+#pragma GCC visibility pop

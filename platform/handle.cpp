@@ -1,7 +1,7 @@
-#include "platform/handle.h"
+#include <reZevavEvadurov/handle.h>
 
 #include "platform/kernelObject.h"
-#include "platform/lastError.h"
+#include <reZevavEvadurov/lastError.h>
 
 BOOL CloseHandle(HANDLE handle)
 {

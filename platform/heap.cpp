@@ -1,6 +1,6 @@
 #include "platform/heap.h"
 
-#include "platform/lastError.h"
+#include <reZevavEvadurov/lastError.h>
 
 #include <cstdlib>
 #include <cstring>

@@ -1,10 +1,13 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // Private heaps with the Windows heap functions' names and results. A heap tracks its
 // blocks, so HeapDestroy frees every block still allocated from it. Each heap serialises its
 // own calls. Blocks are aligned for any fundamental type.
 
-#include "platform/winTypes.h"
+#include <reZevavEvadurov/winTypes.h>
 
 constexpr DWORD HEAP_ZERO_MEMORY = 0x00000008;
 
@@ -24,3 +27,5 @@ SIZE_T HeapSize(HANDLE heap, DWORD flags, LPCVOID block); // (SIZE_T)-1 for an u
 void heapSetFailAfter(HANDLE heap, long allowed);
 // Number of live blocks on `heap` (for leak checks in tests).
 SIZE_T heapBlockCount(HANDLE heap);
+
+#pragma GCC visibility pop

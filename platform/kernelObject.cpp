@@ -1,6 +1,6 @@
 #include "platform/kernelObject.h"
 
-#include "platform/lastError.h"
+#include <reZevavEvadurov/lastError.h>
 
 #include <cstdint>
 #include <mutex>

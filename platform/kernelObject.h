@@ -1,5 +1,8 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // Kernel objects behind HANDLE values (events, open files), inside the platform layer only.
 //
 // A HANDLE given out by the layer is a key into one process-wide table; the table owns the
@@ -9,7 +12,7 @@
 // null or already closed handle looks up as null, never as a dangling object.
 // Thread-safety: every function here may be called from any thread.
 
-#include "platform/winTypes.h"
+#include <reZevavEvadurov/winTypes.h>
 
 #include <memory>
 #include <new>
@@ -70,3 +73,5 @@ template <class T, class... Args> HANDLE create(Args&&... args)
     }
 }
 } // namespace kernelObjects
+
+#pragma GCC visibility pop

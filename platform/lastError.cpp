@@ -1,4 +1,4 @@
-#include "platform/lastError.h"
+#include <reZevavEvadurov/lastError.h>
 
 namespace
 {

@@ -1,6 +1,6 @@
 #include "platform/localMemory.h"
 
-#include "platform/lastError.h"
+#include <reZevavEvadurov/lastError.h>
 
 #include <cstdlib>
 

@@ -1,9 +1,12 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // Local memory with the Windows functions' names: the allocator of buffers that Windows
 // functions hand out (FormatMessage's FORMAT_MESSAGE_ALLOCATE_BUFFER) for the caller to free.
 
-#include "platform/winTypes.h"
+#include <reZevavEvadurov/winTypes.h>
 
 using HLOCAL = void*;
 
@@ -18,3 +21,5 @@ HLOCAL LocalAlloc(UINT flags, SIZE_T bytes);
 // Null on success (also for a null block), as on Windows. Only blocks from LocalAlloc may be
 // passed.
 HLOCAL LocalFree(HLOCAL block);
+
+#pragma GCC visibility pop

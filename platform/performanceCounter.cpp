@@ -1,6 +1,6 @@
 #include "platform/performanceCounter.h"
 
-#include "platform/lastError.h"
+#include <reZevavEvadurov/lastError.h>
 
 #include <ctime>
 

@@ -3,7 +3,7 @@
 // write a key is the right to write its hive file; volatile keys and key classes are not
 // supported (a class is never stored; enumeration reports an empty one).
 
-#include "platform/registry.h"
+#include <reZevavEvadurov/registry.h>
 
 #include "platform/registryCall.h"
 #include "platform/registryNotifyHub.h"

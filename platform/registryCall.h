@@ -1,5 +1,8 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // The frame of one registry function: holds the handle table's lock for the whole call,
 // resolves the caller's handle and checks the access the call needs, in Windows' order
 // (invalid handle first, then access).
@@ -81,3 +84,5 @@ private:
 };
 
 } // namespace registryStore
+
+#pragma GCC visibility pop

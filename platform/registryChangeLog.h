@@ -1,5 +1,8 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // The hive's record of which keys changed, for RegNotifyChangeKeyValue in every process.
 //
 //   hiveChange(seq INTEGER PRIMARY KEY, keyId INTEGER, kind INTEGER, ancestors TEXT)
@@ -81,3 +84,5 @@ private:
 };
 
 } // namespace registryStore
+
+#pragma GCC visibility pop

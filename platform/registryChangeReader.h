@@ -1,5 +1,8 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // Reads a hive's change log (registryChangeLog.h) on a read-only connection of its own, for
 // the change notifications of this process: which rows were committed since the last look.
 //
@@ -60,3 +63,5 @@ private:
 };
 
 } // namespace registryStore
+
+#pragma GCC visibility pop

@@ -1,5 +1,8 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // One SQLite connection to a hive, with its prepared statements, and the key and value
 // operations of the registry in terms of key ids. Schema:
 //
@@ -202,3 +205,5 @@ private:
 };
 
 } // namespace registryStore
+
+#pragma GCC visibility pop

@@ -1,12 +1,15 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // Where the last RegEnumValueW or RegEnumKeyExW call on a handle stopped, so that a walk
 // index by index costs the same per step whatever the index. The position is trusted only
 // for the connection, key and state of the hive it was taken from: any change to the hive
 // (by this connection or another process) makes the next call find its index from the start.
 // Owned by the handle; used under the registry's lock, like the handle itself.
 
-#include "platform/winTypes.h"
+#include <reZevavEvadurov/winTypes.h>
 
 #include <cstdint>
 #include <memory>
@@ -33,3 +36,5 @@ struct handleCursors
 };
 
 } // namespace registryStore
+
+#pragma GCC visibility pop

@@ -1,5 +1,8 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // Keeps hives of the first format answering as they did. A format-1 hive (user_version 1)
 // stored names folded by an earlier table that knew ASCII, Latin-1, Latin Extended-A, Greek
 // and Cyrillic only (and took U+0131 to U+0130); format 2 stores wideText::foldChar of the
@@ -47,3 +50,5 @@ public:
 };
 
 } // namespace registryStore
+
+#pragma GCC visibility pop

@@ -1,5 +1,8 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // The process's open registry keys and the hives they belong to. One table per process; every
 // registry function holds its lock for the whole call, which makes the registry thread-safe.
 //
@@ -72,3 +75,5 @@ private:
 };
 
 } // namespace registryStore
+
+#pragma GCC visibility pop

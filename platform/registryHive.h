@@ -1,5 +1,8 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // One hive: its file, the connection to it, and the rules that keep it sound.
 //
 // States. A hive whose file does not exist reads as one holding only its standard keys (an
@@ -156,3 +159,5 @@ private:
 };
 
 } // namespace registryStore
+
+#pragma GCC visibility pop

@@ -1,5 +1,8 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // The file-system side of a hive: what is at its path, making a new hive file, and moving a
 // damaged one aside. Creation and moving aside run under an exclusive lock on the hive's
 // folder, so processes never race each other over which file holds the hive. Nothing here
@@ -64,3 +67,5 @@ public:
 };
 
 } // namespace registryStore
+
+#pragma GCC visibility pop

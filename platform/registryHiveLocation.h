@@ -1,5 +1,8 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // Where the two hives live and what each holds from the start.
 //   HKEY_CURRENT_USER  $XDG_CONFIG_HOME (default $HOME/.config)/reZevavEvadurov/
 //                      HKEY_CURRENT_USER.hive; mode 0600, standard key "Software"
@@ -11,7 +14,7 @@
 // Paths are resolved from the environment and the file system at each call, so a changed
 // environment gives a different hive. Relative XDG entries are ignored, as the XDG rules ask.
 
-#include "platform/registry.h"
+#include <reZevavEvadurov/registry.h>
 
 #include <cstdint>
 #include <span>
@@ -55,3 +58,5 @@ public:
 };
 
 } // namespace registryStore
+
+#pragma GCC visibility pop

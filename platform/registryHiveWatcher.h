@@ -1,5 +1,8 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // One thread per process that watches hive files through inotify and says which hive may have
 // changed: its -wal file's times were touched (a logged commit, registryChangeLog.h), or the
 // hive file appeared, was replaced, moved or removed. A watch is on the hive's folder, since
@@ -51,3 +54,5 @@ private:
 };
 
 } // namespace registryStore
+
+#pragma GCC visibility pop

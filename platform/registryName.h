@@ -1,11 +1,14 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // A key or value name in the two forms a hive stores: the text as it was created, and the
 // case-folded form that every comparison goes through. Folding is the fixed, locale-independent
 // upper-case table of wideText::foldChar, so two processes in different locales always agree
 // on which names are the same.
 
-#include "platform/winTypes.h"
+#include <reZevavEvadurov/winTypes.h>
 
 #include <string>
 #include <string_view>
@@ -40,3 +43,5 @@ private:
 };
 
 } // namespace registryStore
+
+#pragma GCC visibility pop

@@ -4,7 +4,7 @@
 // filters are told only of a deletion or a close; changes written by a program of an older
 // build, which keeps no change log, are not told.
 
-#include "platform/registry.h"
+#include <reZevavEvadurov/registry.h>
 
 #include "platform/eventSignal.h"
 #include "platform/registryCall.h"

@@ -1,5 +1,8 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // The change notifications registered in this process (RegNotifyChangeKeyValue), and the
 // matching of committed changes against them.
 //
@@ -84,3 +87,5 @@ private:
 };
 
 } // namespace registryStore
+
+#pragma GCC visibility pop

@@ -1,5 +1,8 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // Small conversions between registry data and SQLite rows, shared by the hive's database code.
 
 #include "platform/registryDatabase.h"
@@ -34,3 +37,5 @@ inline void copyData(std::span<const std::byte> from, storedValue& value)
 }
 
 } // namespace registryStore::rows
+
+#pragma GCC visibility pop

@@ -1,5 +1,8 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // The connections a hive lends to its transactions: one per transaction from its first read or
 // write to its end, so each reads its own snapshot and writes where no other handle sees it.
 // An ended transaction's connection is kept for the next one (at most one is kept idle).
@@ -48,3 +51,5 @@ private:
 };
 
 } // namespace registryStore
+
+#pragma GCC visibility pop

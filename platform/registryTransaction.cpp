@@ -3,10 +3,10 @@
 
 #include "platform/registryTransaction.h"
 
-#include "platform/lastError.h"
 #include "platform/registryCall.h"
 #include "platform/registryTransactionTimer.h"
-#include "platform/transaction.h"
+#include <reZevavEvadurov/lastError.h>
+#include <reZevavEvadurov/transaction.h>
 
 #include <unistd.h>
 

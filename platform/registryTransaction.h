@@ -1,6 +1,9 @@
 #pragma once
 
-// The kernel object behind a transaction handle (platform/transaction.h).
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
+// The kernel object behind a transaction handle (reZevavEvadurov/transaction.h).
 //
 // A transaction is bound to the hive of the first key opened in it; its reads and changes go
 // through a connection the hive lends it alone (registryTransactedConnections), so it reads
@@ -11,7 +14,7 @@
 // registryCall); the process-wide kernel object table owns the object.
 
 #include "platform/kernelObject.h"
-#include "platform/winTypes.h"
+#include <reZevavEvadurov/winTypes.h>
 
 #include <chrono>
 #include <sys/types.h>
@@ -70,3 +73,5 @@ private:
 };
 
 } // namespace registryStore
+
+#pragma GCC visibility pop

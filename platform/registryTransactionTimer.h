@@ -1,5 +1,8 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // Rolls back registry transactions at their time-out, so one that nobody touches any more lets
 // go of its hive's write lock (writers of this process and of others wait on it otherwise).
 //
@@ -24,3 +27,5 @@ public:
 };
 
 } // namespace registryStore
+
+#pragma GCC visibility pop

@@ -1,7 +1,7 @@
 // RegQueryInfoKeyW and RegDeleteTreeW. Where the POSIX form differs from Windows: keys have no
 // class and no security descriptor, so their lengths are 0.
 
-#include "platform/registry.h"
+#include <reZevavEvadurov/registry.h>
 
 #include "platform/registryCall.h"
 

@@ -5,7 +5,7 @@
 // exactly as given and nothing past the caller's size is ever read. A value name longer than
 // 16,383 characters is refused with ERROR_INVALID_PARAMETER, as on Windows.
 
-#include "platform/registry.h"
+#include <reZevavEvadurov/registry.h>
 
 #include "platform/registryCall.h"
 #include "platform/wideText.h"

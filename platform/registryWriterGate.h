@@ -1,5 +1,8 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // Lets a registry call wait for another thread's transaction to end while releasing the
 // registry's lock, so that thread can commit or roll back meanwhile.
 //
@@ -50,3 +53,5 @@ private:
 };
 
 } // namespace registryStore
+
+#pragma GCC visibility pop

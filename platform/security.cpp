@@ -1,6 +1,6 @@
 #include "platform/security.h"
 
-#include "platform/lastError.h"
+#include <reZevavEvadurov/lastError.h>
 
 BOOL InitializeSecurityDescriptor(PSECURITY_DESCRIPTOR descriptor, DWORD revision)
 {

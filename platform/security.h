@@ -1,11 +1,14 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // Security descriptors with the Windows functions' names, to the extent files need them.
 // POSIX has no access lists: a descriptor here only records whether a discretionary access
 // list is present and null. Building one has no other effect, and CreateFileW
 // (platform/fileIo.h) gives a new file 0666 less the umask whatever it says.
 
-#include "platform/winTypes.h"
+#include <reZevavEvadurov/winTypes.h>
 
 struct ACL; // never built here; only a null list can be given
 using PACL = ACL*;
@@ -30,3 +33,5 @@ BOOL InitializeSecurityDescriptor(PSECURITY_DESCRIPTOR descriptor, DWORD revisio
 // built here).
 BOOL SetSecurityDescriptorDacl(PSECURITY_DESCRIPTOR descriptor, BOOL daclPresent, PACL dacl,
                                BOOL daclDefaulted);
+
+#pragma GCC visibility pop

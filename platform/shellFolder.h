@@ -1,11 +1,14 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // The shell's special-folder lookup. Only the roaming application-data folder exists here:
 //   CSIDL_APPDATA   $XDG_DATA_HOME when it is set to an absolute path, else $HOME/.local/share
 //                   ($HOME likewise absolute), without a trailing "/".
 // Safe to call from any thread (reads the environment; may create the folder).
 
-#include "platform/winTypes.h"
+#include <reZevavEvadurov/winTypes.h>
 
 constexpr int CSIDL_APPDATA = 0x001A;
 constexpr int CSIDL_FLAG_MASK = 0xFF00; // CSIDL_FLAG_CREATE and kin, accepted and ignored
@@ -38,3 +41,5 @@ HRESULT SHGetFolderPathW(HWND owner, int folder, HANDLE token, DWORD flags, LPWS
 using PFNSHGETFOLDERPATHW = HRESULT (*)(HWND owner, int folder, HANDLE token, DWORD flags,
                                         LPWSTR path);
 PFNSHGETFOLDERPATHW findShell32FolderPathEntry(LPCSTR entryName);
+
+#pragma GCC visibility pop

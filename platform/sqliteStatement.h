@@ -1,5 +1,8 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // One prepared SQLite statement, finalized when destroyed. Not thread-safe: it belongs to the
 // connection that prepared it, which serialises its use. A `run` object binds, steps and
 // always leaves the statement reset with its bindings cleared, whatever the outcome.
@@ -61,3 +64,5 @@ private:
 };
 
 } // namespace registryStore
+
+#pragma GCC visibility pop

@@ -1,5 +1,8 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // Whole-file reads and atomic whole-file replacement, for stores that keep a file in one
 // piece. Paths are UTF-16 and converted to UTF-8 at this boundary.
 //
@@ -7,7 +10,7 @@
 // calling thread's last error is left as it was. Both functions are safe to call from any
 // thread; concurrent replacements of one path leave one of the complete images in place.
 
-#include "platform/winTypes.h"
+#include <reZevavEvadurov/winTypes.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -52,3 +55,5 @@ DWORD readWholeFile(const WCHAR* path, const bufferSource& source, std::size_t& 
 DWORD replaceFile(const WCHAR* path, const void* data, std::size_t size);
 
 } // namespace wholeFile
+
+#pragma GCC visibility pop

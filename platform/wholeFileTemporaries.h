@@ -1,5 +1,8 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // The temporary files that wholeFile::replaceFile writes beside its target, and the removal of
 // those a killed process left behind. Internal to the whole-file service; paths are native
 // UTF-8 POSIX paths.
@@ -28,3 +31,5 @@ std::string temporaryName(const std::string& target, unsigned long n);
 void removeAbandonedTemporaries(const std::string& target);
 
 } // namespace wholeFile
+
+#pragma GCC visibility pop

@@ -1,9 +1,12 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // UTF-16 text helpers. Wide text is char16_t everywhere; these convert at the edges
 // (paths, terminal, debugger) and give the C library's wide-string routines for WCHAR.
 
-#include "platform/winTypes.h"
+#include <reZevavEvadurov/winTypes.h>
 
 #include <string>
 #include <string_view>
@@ -51,3 +54,5 @@ std::u16string fromUtf8(std::string_view text, invalidUtf8 invalid = invalidUtf8
 std::u16string fromUnsigned(unsigned long long value);
 
 } // namespace wideText
+
+#pragma GCC visibility pop

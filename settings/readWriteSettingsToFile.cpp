@@ -1,10 +1,10 @@
-#include "settings/readWriteSettingsToFile.h"
+#include <reZevavEvadurov/readWriteSettingsToFile.h>
 
-#include "platform/lastError.h"
 #include "platform/wholeFile.h"
 #include "settings/settingsFileHeap.h"
 #include "settings/settingsFileImage.h"
-#include "support/stubString.h"
+#include <reZevavEvadurov/lastError.h>
+#include <reZevavEvadurov/stubString.h>
 
 #include <algorithm>
 #include <climits>

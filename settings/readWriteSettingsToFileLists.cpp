@@ -1,12 +1,12 @@
 // The list operations of readWriteSettingsToFile: numbered items probed from 0 upwards.
 
-#include "settings/readWriteSettingsToFile.h"
+#include <reZevavEvadurov/readWriteSettingsToFile.h>
 
 #include "settings/settingsItemName.h"
 #include "support/CPersistStubStringArray.h"
 #include "support/CVector.h"
 #include "support/hashMap.h"
-#include "support/stubString.h"
+#include <reZevavEvadurov/stubString.h>
 
 #include <cstdint>
 #include <new>

@@ -1,9 +1,9 @@
-#include "settings/readWriteSettingsToRegistry.h"
+#include <reZevavEvadurov/readWriteSettingsToRegistry.h>
 
-#include "platform/lastError.h"
-#include "platform/registry.h"
 #include "support/logFile.h"
-#include "support/stubString.h"
+#include <reZevavEvadurov/lastError.h>
+#include <reZevavEvadurov/registry.h>
+#include <reZevavEvadurov/stubString.h>
 
 #include <algorithm>
 #include <cstring>

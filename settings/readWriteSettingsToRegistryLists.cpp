@@ -1,17 +1,17 @@
 // The list operations of readWriteSettingsToRegistry: listing names by prefix, integer and
 // string arrays, the "dll" pair list and the deletion of numbered items.
 
-#include "settings/readWriteSettingsToRegistry.h"
+#include <reZevavEvadurov/readWriteSettingsToRegistry.h>
 
-#include "platform/lastError.h"
-#include "platform/registry.h"
 #include "platform/wideText.h"
 #include "settings/settingsItemName.h"
 #include "support/CPersistStubStringArray.h"
 #include "support/CVector.h"
 #include "support/hashMap.h"
 #include "support/logFile.h"
-#include "support/stubString.h"
+#include <reZevavEvadurov/lastError.h>
+#include <reZevavEvadurov/registry.h>
+#include <reZevavEvadurov/stubString.h>
 
 #include <cstdint>
 #include <string>

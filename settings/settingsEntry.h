@@ -1,5 +1,8 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // settingsEntry: one value of the file-backed settings store: its name, a type tag, and the
 // value's bytes. Numbers (tag 4) hold their bytes in memory order with the writer's width
 // (1, 2, 4 or 8); texts (tag 1) hold UTF-16 code units and one zero code unit. A loaded file
@@ -10,7 +13,7 @@
 // std::bad_alloc when memory runs out or the name or data is too large for the file format.
 // Movable, not copyable. Not thread-safe.
 
-#include "platform/winTypes.h"
+#include <reZevavEvadurov/winTypes.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -61,3 +64,5 @@ private:
     std::int32_t m_typeTag;
     DWORD m_dataSize;
 };
+
+#pragma GCC visibility pop

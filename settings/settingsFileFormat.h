@@ -1,5 +1,8 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // The settings file format: a signed 32-bit entry count, then the entries back to back in
 // ascending name order, each as
 //   name length L (uint32, 2 x characters + 2) | name, UTF-16LE with its zero code unit |
@@ -9,9 +12,9 @@
 // Parsing works on bytes in memory and never reads outside them, whatever the counts and
 // lengths say. Not thread-safe per map; the functions keep no state.
 
-#include "platform/winTypes.h"
 #include "settings/settingsEntry.h"
 #include "settings/settingsNameOrder.h"
+#include <reZevavEvadurov/winTypes.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -47,3 +50,5 @@ std::uint64_t imageSize(const settingsEntryMap& entries);
 bool serialize(const settingsEntryMap& entries, settingsFileImage& image);
 
 } // namespace settingsFileFormat
+
+#pragma GCC visibility pop

@@ -1,5 +1,8 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // settingsFileHeap: a private heap that lives for one load or save of a settings file, so
 // the file's buffer never fragments the heaps of long-lived objects. The heap is registered
 // with corHeaps while it exists; destruction unregisters it and frees every block on it.
@@ -8,7 +11,7 @@
 // to construct or destroy concurrently with use; allocations themselves are serialised by
 // the platform heap.
 
-#include "platform/winTypes.h"
+#include <reZevavEvadurov/winTypes.h>
 
 #include <cstdint>
 
@@ -38,3 +41,5 @@ public:
 private:
     HANDLE m_heap;
 };
+
+#pragma GCC visibility pop

@@ -1,5 +1,8 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // settingsFileImage: the bytes of a settings file being built, in one block on a
 // settingsFileHeap. The block grows in steps of 10000 bytes, or by what an append needs when
 // that is more, and never beyond maxSize (the largest file a load accepts); reserve takes
@@ -8,7 +11,7 @@
 // Ownership: the image owns its block and frees it on destruction; the heap must outlive the
 // image. data() stays valid until the next append. Not thread-safe.
 
-#include "platform/winTypes.h"
+#include <reZevavEvadurov/winTypes.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -51,3 +54,5 @@ private:
     std::size_t m_size = 0;
     std::size_t m_capacity = 0;
 };
+
+#pragma GCC visibility pop

@@ -1,12 +1,15 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // Names of numbered list items, shared by every settings store:
 //   "[prefix]I<n>"  integer item n, also the value of pair n   ("[%s]I%u")
 //   "[prefix]S<n>"  the name of pair n                          ("[%s]S%u")
 //   "[prefix]SS<n>" string item n                               ("[%s]SS%u")
 // The prefix is inserted verbatim; n is decimal without leading zeros.
 
-#include "platform/winTypes.h"
+#include <reZevavEvadurov/winTypes.h>
 
 #include <string>
 
@@ -32,3 +35,5 @@ bool formatItem(WCHAR* buffer, std::size_t capacity, const WCHAR* prefix, const 
                 unsigned int n);
 
 } // namespace settingsItemName
+
+#pragma GCC visibility pop

@@ -1,5 +1,8 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // settingsNameOrder: the order of value names in the file-backed store and its file: UTF-16
 // code units compared one by one as unsigned numbers; a name that begins another comes first.
 // No case folding and no locale. Transparent, so any string type that views as UTF-16 text
@@ -13,3 +16,5 @@ struct settingsNameOrder
 
     bool operator()(std::u16string_view a, std::u16string_view b) const noexcept { return a < b; }
 };
+
+#pragma GCC visibility pop

@@ -1,5 +1,8 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // CPersistStubStringArray: a CVector of stubString pointers that owns its strings. Each string
 // is created with stubString's class-level operator new (private heap) and deleted with its
 // operator delete by DeleteAll and the destructor.
@@ -12,7 +15,7 @@
 // Not thread-safe: one thread at a time.
 
 #include "support/CVector.h"
-#include "support/stubString.h"
+#include <reZevavEvadurov/stubString.h>
 
 class CPersistStubStringArray : public CVector<stubString*>
 {
@@ -36,3 +39,5 @@ public:
     int Find(const WCHAR* text) const;
     BOOL Contains(const WCHAR* text) const { return Find(text) != -1 ? TRUE : FALSE; }
 };
+
+#pragma GCC visibility pop

@@ -1,5 +1,8 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // Common base of the support objects (sync objects, hash tables, maps). Objects created
 // with `new` come from the private heap through the class-level operators and are released
 // through the virtual destructor and the class-level operator delete. When the private heap
@@ -23,3 +26,5 @@ public:
     static void operator delete(void* block) noexcept;
     static void operator delete(void* block, const std::nothrow_t&) noexcept;
 };
+
+#pragma GCC visibility pop

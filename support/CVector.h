@@ -1,5 +1,8 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // CVector: growable array of trivially copyable elements (pointers, numbers) in one block on
 // the support library's private heap.
 //
@@ -12,8 +15,8 @@
 // Slots between the old count and an index given to SetAt are zero-filled.
 // Not thread-safe: one thread at a time. Not copyable (the block has one owner).
 
-#include "platform/winTypes.h"
 #include "support/stubHeap.h"
+#include <reZevavEvadurov/winTypes.h>
 
 #include <cstdint>
 #include <cstring>
@@ -157,3 +160,5 @@ protected:
     DWORD m_capacity = 0;
     DWORD m_growBy = 1;
 };
+
+#pragma GCC visibility pop

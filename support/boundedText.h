@@ -1,5 +1,8 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // A text composed in a fixed buffer of `Capacity` characters, terminator included, as the
 // diagnostics compose their lines: whatever does not fit is cut off, the buffer is never
 // overrun and always terminated. No allocation, so it may be used on any path.
@@ -76,3 +79,5 @@ private:
 };
 
 } // namespace supportText
+
+#pragma GCC visibility pop

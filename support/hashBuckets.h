@@ -1,5 +1,8 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // hashBuckets: the bucket array of the hash tables and maps: the heads of `count()` chains
 // of ENTRY (which has an `ENTRY* next`), in one zero-filled block on the private heap
 // (flags 0), null until allocated. The array only links entries: making, destroying and
@@ -9,8 +12,8 @@
 // array stays null). With no private heap, release() forgets the array without touching it.
 // Not thread-safe. Not copyable.
 
-#include "platform/winTypes.h"
 #include "support/stubHeap.h"
+#include <reZevavEvadurov/winTypes.h>
 
 template <class ENTRY> class hashBuckets
 {
@@ -143,3 +146,5 @@ private:
     ENTRY** m_heads = nullptr;
     UINT m_count;
 };
+
+#pragma GCC visibility pop

@@ -1,5 +1,8 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // hashEntryPool: the entry storage of the hash tables and maps. Entries come from blocks on
 // the private heap, each one allocation (flags 0) of a header linking to the previously
 // allocated block followed by room for `blockSize` entries. Free entries form a list; a new
@@ -11,7 +14,7 @@
 // Failure: take() returns null when a new block cannot be allocated (nothing changes).
 // Not thread-safe. Not copyable.
 
-#include "platform/winTypes.h"
+#include <reZevavEvadurov/winTypes.h>
 
 #include <cstddef>
 
@@ -50,3 +53,5 @@ private:
     blockHeader* m_blocks = nullptr;
     int m_blockSize;
 };
+
+#pragma GCC visibility pop

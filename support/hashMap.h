@@ -1,5 +1,8 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // hashMap: chained hash map from string keys to values, on the support library's private heap.
 //
 // KEY is the stored key (stubString), constructible from ARG_KEY (a wide string) and
@@ -26,13 +29,13 @@
 // Invalidation: a VALUE reference or a POSITION lives until the next insertion or removal.
 // Not thread-safe: one thread at a time. Not copyable.
 
-#include "platform/winTypes.h"
 #include "support/CQuorvaStubObject.h"
 #include "support/hashBuckets.h"
 #include "support/hashEntryPool.h"
 #include "support/hashKeyString.h"
 #include "support/hashPosition.h"
 #include "support/stubHeap.h"
+#include <reZevavEvadurov/winTypes.h>
 
 #include <cstddef>
 #include <new>
@@ -286,3 +289,5 @@ private:
     hashEntryPool m_pool;
     VALUE m_spareValue{};
 };
+
+#pragma GCC visibility pop

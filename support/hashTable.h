@@ -1,5 +1,8 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // hashTable: chained hash table from pointer-sized keys to pointer values, on the support
 // library's private heap. Keys compare by value. The bucket of a key is its low 32 bits
 // shifted right by 4, modulo the bucket count (17 at construction).
@@ -13,11 +16,11 @@
 // Invalidation: a POSITION lives until the next insertion or removal.
 // Not thread-safe. Not copyable.
 
-#include "platform/winTypes.h"
 #include "support/CQuorvaStubObject.h"
 #include "support/hashBuckets.h"
 #include "support/hashEntryPool.h"
 #include "support/hashPosition.h"
+#include <reZevavEvadurov/winTypes.h>
 
 class hashTable : public CQuorvaStubObject
 {
@@ -63,3 +66,5 @@ private:
     int m_count = 0;
     hashEntryPool m_pool;
 };
+
+#pragma GCC visibility pop

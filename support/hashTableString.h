@@ -1,5 +1,8 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // hashTableString: chained hash table from wide-string keys (copied into stubStrings) to
 // pointer values, on the support library's private heap. It is the hashMap of stubString to
 // void* and shares all its rules: 17 buckets, the string hash, head insertion without
@@ -8,7 +11,7 @@
 // Not thread-safe. Not copyable.
 
 #include "support/hashMap.h"
-#include "support/stubString.h"
+#include <reZevavEvadurov/stubString.h>
 
 class hashTableString : public hashMap<stubString, const WCHAR*, void*, void*>
 {
@@ -19,3 +22,5 @@ public:
     // valid until that key is removed. Untouched when absent.
     BOOL LookupKey(const WCHAR* key, const WCHAR*& storedKey) const;
 };
+
+#pragma GCC visibility pop

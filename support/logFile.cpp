@@ -2,13 +2,13 @@
 
 #include "platform/fileIo.h"
 #include "platform/heap.h"
-#include "platform/lastError.h"
 #include "platform/threads.h"
 #include "support/boundedText.h"
 #include "support/logFileState.h"
 #include "support/stubHeap.h"
-#include "support/stubString.h"
 #include "support/stubSyncLock.h"
+#include <reZevavEvadurov/lastError.h>
+#include <reZevavEvadurov/stubString.h>
 
 #include <algorithm>
 #include <cstdint>

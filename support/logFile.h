@@ -1,5 +1,8 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // logFile: the process-wide diagnostic log writer.
 //
 // Every static write names the file it goes to (UTF-16 path). The one global logFile object
@@ -24,7 +27,7 @@
 // Thread-safety: every operation may be called from any thread; writes are serialised by
 // the log lock and the name maps have locks of their own.
 
-#include "platform/winTypes.h"
+#include <reZevavEvadurov/winTypes.h>
 
 #include <concepts>
 #include <cstddef>
@@ -171,3 +174,5 @@ void setTimingLogFile(const WCHAR* fileName);
 // corHeaps) and unregisters it; the global object first closes its file and drops its name.
 // A later write makes a new heap.
 void destroyLogHeap();
+
+#pragma GCC visibility pop

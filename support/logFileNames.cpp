@@ -1,8 +1,8 @@
-#include "platform/lastError.h"
 #include "support/boundedText.h"
 #include "support/logFile.h"
 #include "support/logFileState.h"
 #include "support/stubSyncLock.h"
+#include <reZevavEvadurov/lastError.h>
 
 #include <algorithm>
 #include <cstdint>

@@ -2,13 +2,13 @@
 
 #include "platform/fileIo.h"
 #include "platform/fileSystem.h"
-#include "platform/handle.h"
 #include "platform/heap.h"
-#include "platform/lastError.h"
 #include "platform/security.h"
 #include "platform/wideText.h"
 #include "support/logFileState.h"
 #include "support/stubHeap.h"
+#include <reZevavEvadurov/handle.h>
+#include <reZevavEvadurov/lastError.h>
 
 #include <algorithm>
 #include <bit>

@@ -1,15 +1,18 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // The log writer's process-wide state, shared by its source files only. Defined together in
 // logFileState.cpp so that their construction order is defined: log lock, global logFile,
 // function-name map lock, function-name map, file-name map lock, file-name map (destroyed in
 // the reverse order at exit), all before any ordinary static object of the program is made
 // and after the last one is destroyed.
 
-#include "platform/winTypes.h"
 #include "support/logFile.h"
 #include "support/stubCriticalSection.h"
 #include "support/stubMapStringToPtr.h"
+#include <reZevavEvadurov/winTypes.h>
 
 #include <atomic>
 
@@ -34,3 +37,5 @@ extern std::atomic<const WCHAR*> timingLogFile;
 extern HANDLE logHeap;
 
 } // namespace logFileState
+
+#pragma GCC visibility pop

@@ -1,10 +1,10 @@
 #include "support/logStopwatch.h"
 
-#include "platform/lastError.h"
 #include "platform/performanceCounter.h"
 #include "support/boundedText.h"
 #include "support/logFile.h"
 #include "support/logFileState.h"
+#include <reZevavEvadurov/lastError.h>
 
 #include <new>
 #include <string>

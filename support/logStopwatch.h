@@ -1,5 +1,8 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // logStopwatch: times a step with the high-resolution performance counter and writes the
 // elapsed count to the timing log file (setTimingLogFile) as one 8-bit record:
 //   [label " "][second label " "]hex64 of the elapsed counts "\r\n"
@@ -8,7 +11,7 @@
 // stopwatch (string literals do). The caller's last-error code is left as it was.
 // Not thread-safe: one stopwatch belongs to one thread.
 
-#include "platform/winTypes.h"
+#include <reZevavEvadurov/winTypes.h>
 
 class logStopwatch
 {
@@ -30,3 +33,5 @@ private:
     const char* m_secondLabel;
     LONGLONG m_start;
 };
+
+#pragma GCC visibility pop

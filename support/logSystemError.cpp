@@ -1,9 +1,9 @@
 #include "platform/errorText.h"
-#include "platform/lastError.h"
 #include "platform/localMemory.h"
 #include "support/boundedText.h"
 #include "support/logFile.h"
 #include "support/logFileState.h"
+#include <reZevavEvadurov/lastError.h>
 
 namespace
 {

@@ -1,10 +1,10 @@
 #include "support/productDataDirectory.h"
 
 #include "platform/fileSystem.h"
-#include "platform/lastError.h"
 #include "platform/shellFolder.h"
 #include "platform/wideText.h"
 #include "support/productDataDirectoryForTests.h"
+#include <reZevavEvadurov/lastError.h>
 
 namespace
 {

@@ -1,5 +1,8 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // The product family's per-user data folder, {appdata}/Corvane/<product>, and paths below it.
 // {appdata} is the roaming application-data folder of the platform layer; the separator is the
 // native "/".
@@ -11,7 +14,7 @@
 // The calling thread's last error is the same after every operation as before it.
 // Not thread-safe: the buffers are shared and unsynchronised; call from the GUI thread only.
 
-#include "platform/winTypes.h"
+#include <reZevavEvadurov/winTypes.h>
 
 #include <cstddef>
 
@@ -46,3 +49,5 @@ const WCHAR* getUILogFilePath(const WCHAR* prefix, const WCHAR* productFolder,
 // wide characters (terminator included). Returns true when the path ends in "/" afterwards;
 // false, with the path unchanged, for a null or empty path or when there is no room.
 bool ensureTrailingBackslash(WCHAR* path, std::size_t capacity);
+
+#pragma GCC visibility pop

@@ -1,5 +1,8 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // stubCriticalSection: a critical section as a stubSyncObject. Recursive for the owning
 // thread, blocking for others; it has no kernel handle (getHandle() is null). Lock it only
 // through stubSyncLock. Every thread may lock and unlock it; unlocking without holding it is
@@ -25,3 +28,5 @@ public:
 private:
     CRITICAL_SECTION m_section;
 };
+
+#pragma GCC visibility pop

@@ -1,7 +1,7 @@
 #include "support/stubHeap.h"
 
 #include "platform/heap.h"
-#include "platform/lastError.h"
+#include <reZevavEvadurov/lastError.h>
 
 #include <atomic>
 #include <cstring>

@@ -1,5 +1,8 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // The support library's private heap and its allocation entry points.
 //
 // createStubHeap() is called once at start-up before anything allocates from the private
@@ -11,7 +14,7 @@
 // calls leave the caller's last-error code unchanged.
 // Thread-safety: the heap serialises its own calls (as a Windows heap does).
 
-#include "platform/winTypes.h"
+#include <reZevavEvadurov/winTypes.h>
 
 // Idempotent; returns the private heap (the existing one on a repeated call), or null when it
 // cannot be created, in which case getStubHeap() stays null. Start-up ignores the result.
@@ -40,3 +43,5 @@ void removeHeap(HANDLE heap);
 bool isRegistered(HANDLE heap); // for tests and diagnostics
 int count();                    // number of registered heaps
 } // namespace corHeaps
+
+#pragma GCC visibility pop

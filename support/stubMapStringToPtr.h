@@ -1,10 +1,13 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // stubMapStringToPtr: the support library's map from wide strings (case-sensitive) to
 // pointers. Keys are copied. Not thread-safe: callers guard it (the log writer's name maps
 // each have their own critical section).
 
-#include "platform/winTypes.h"
+#include <reZevavEvadurov/winTypes.h>
 
 #include <string>
 #include <unordered_map>
@@ -27,3 +30,5 @@ public:
 private:
     std::unordered_map<std::u16string, void*> m_map;
 };
+
+#pragma GCC visibility pop

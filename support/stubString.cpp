@@ -1,4 +1,4 @@
-#include "support/stubString.h"
+#include <reZevavEvadurov/stubString.h>
 
 #include "platform/wideText.h"
 #include "support/stubHeap.h"

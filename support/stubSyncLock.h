@@ -1,5 +1,8 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // stubSyncLock: the scoped guard through which the support code takes its synchronisation
 // objects. It does not own the object, which must outlive it. The destructor unlocks a lock
 // the guard still holds, also when the scope is left by an exception.
@@ -19,8 +22,8 @@
 // Thread-safety: a guard belongs to the thread that made it. The switches are process-wide;
 // set them before other threads take locks.
 
-#include "platform/winTypes.h"
 #include "support/stubSyncObject.h"
+#include <reZevavEvadurov/winTypes.h>
 
 class stubSyncLock
 {
@@ -65,3 +68,5 @@ void enableTerminatingThreadBypass();
 // Whether the system reports the calling thread as terminating. Without the system's
 // thread query (as here, where NtQueryInformationThread does not exist) the answer is FALSE.
 BOOL isCurrentThreadTerminating();
+
+#pragma GCC visibility pop

@@ -1,8 +1,8 @@
 #include "support/stubSyncObject.h"
 
-#include "platform/event.h"
-#include "platform/handle.h"
-#include "platform/lastError.h"
+#include <reZevavEvadurov/event.h>
+#include <reZevavEvadurov/handle.h>
+#include <reZevavEvadurov/lastError.h>
 
 // Waiting and closing set the last error on failure; the caller's code is kept, as in all
 // support operations.

@@ -1,5 +1,8 @@
 #pragma once
 
+// Internal to the library: exported for the project's own program and tests, not installed.
+#pragma GCC visibility push(default)
+
 // stubSyncObject: base of the support code's synchronisation objects. It may own a waitable
 // kernel handle (null when it has none) and closes it on destruction.
 //
@@ -9,8 +12,8 @@
 // The caller's last-error code is the same after every operation as before it.
 // Thread-safety: that of the object's kernel handle (any thread may wait on it).
 
-#include "platform/winTypes.h"
 #include "support/CQuorvaStubObject.h"
+#include <reZevavEvadurov/winTypes.h>
 
 class stubSyncObject : public CQuorvaStubObject
 {
@@ -36,3 +39,5 @@ protected:
     // Owned: closed by the destructor. Set by derived objects that wait on a kernel object.
     HANDLE m_handle = nullptr;
 };
+
+#pragma GCC visibility pop

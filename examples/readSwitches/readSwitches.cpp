@@ -1,11 +1,11 @@
 // Opens the product key of the current user read-only and prints a few switches through the
 // registry-backed settings store, as the product's own code reads what the dialog applied.
 
-#include "platform/registry.h"
 #include "platform/wideText.h"
-#include "settings/readWriteSettingsToRegistry.h"
 #include "support/stubHeap.h"
-#include "support/stubString.h"
+#include <reZevavEvadurov/readWriteSettingsToRegistry.h>
+#include <reZevavEvadurov/registry.h>
+#include <reZevavEvadurov/stubString.h>
 
 #include <cstdio>
 #include <string>

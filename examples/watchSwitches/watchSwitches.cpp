@@ -3,12 +3,12 @@
 // rzreg): RegNotifyChangeKeyValue on the product key of the current user, in a loop. Runs
 // until it is stopped.
 
-#include "platform/event.h"
-#include "platform/handle.h"
-#include "platform/registry.h"
 #include "platform/wideText.h"
-#include "settings/readWriteSettingsToRegistry.h"
 #include "support/stubHeap.h"
+#include <reZevavEvadurov/event.h>
+#include <reZevavEvadurov/handle.h>
+#include <reZevavEvadurov/readWriteSettingsToRegistry.h>
+#include <reZevavEvadurov/registry.h>
 
 #include <cstdio>
 #include <string>

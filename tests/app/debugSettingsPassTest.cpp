@@ -1,8 +1,8 @@
 #include "app/debugSettingsPass.h"
 
 #include "platform/wideText.h"
-#include "settings/readWriteSettingsToRegistry.h"
 #include "tests/app/expectedCatalogue.h"
+#include <reZevavEvadurov/readWriteSettingsToRegistry.h>
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 #include "app/settingsLocation.h"
 
-#include "platform/registry.h"
 #include "platform/wideText.h"
 #include "support/logFile.h"
 #include "tests/platform/registryTestHelpers.h"
 #include "tests/testsupport/testSandbox.h"
+#include <reZevavEvadurov/registry.h>
 
 #include <fstream>
 #include <gtest/gtest.h>

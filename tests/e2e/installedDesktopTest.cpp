@@ -4,10 +4,10 @@
 #include "app/debugSettingsCatalogue.h"
 #include "app/mainDialogTemplate.h"
 #include "framework/dialogUnits.h"
-#include "platform/registry.h"
 #include "platform/wideText.h"
 #include "tests/e2e/desktopSession.h"
 #include "tests/testsupport/testSandbox.h"
+#include <reZevavEvadurov/registry.h>
 
 #include <gtest/gtest.h>
 

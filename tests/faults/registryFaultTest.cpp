@@ -9,7 +9,6 @@
 #include "app/productPaths.h"
 #include "app/settingsLocation.h"
 #include "platform/wideText.h"
-#include "settings/readWriteSettingsToRegistry.h"
 #include "support/logFile.h"
 #include "support/productDataDirectoryForTests.h"
 #include "tests/faults/sqliteFaults.h"
@@ -17,6 +16,7 @@
 #include "tests/testsupport/offscreenMainDialog.h"
 #include "tools/rzreg/regFile.h"
 #include "tools/rzreg/regImport.h"
+#include <reZevavEvadurov/readWriteSettingsToRegistry.h>
 
 #include <functional>
 #include <gtest/gtest.h>

@@ -7,11 +7,11 @@
 #include "app/CReZevavEvadurovDlg.h"
 #include "app/productPaths.h"
 #include "framework/IShellActions.h"
-#include "platform/registry.h"
 #include "platform/wideText.h"
 #include "support/productDataDirectoryForTests.h"
 #include "support/stubHeap.h"
 #include "tests/testsupport/testSandbox.h"
+#include <reZevavEvadurov/registry.h>
 
 #include <QCheckBox>
 #include <QTest>

@@ -1,6 +1,6 @@
 #include "platform/errorText.h"
-#include "platform/lastError.h"
 #include "platform/localMemory.h"
+#include <reZevavEvadurov/lastError.h>
 
 #include <gtest/gtest.h>
 

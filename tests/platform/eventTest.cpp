@@ -1,6 +1,6 @@
-#include "platform/event.h"
-#include "platform/handle.h"
-#include "platform/lastError.h"
+#include <reZevavEvadurov/event.h>
+#include <reZevavEvadurov/handle.h>
+#include <reZevavEvadurov/lastError.h>
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 #include "platform/fileIo.h"
-#include "platform/handle.h"
-#include "platform/lastError.h"
 #include "platform/security.h"
 #include "platform/wideText.h"
 #include "tests/platform/fileTestHelpers.h"
 #include "tests/testsupport/testSandbox.h"
+#include <reZevavEvadurov/handle.h>
+#include <reZevavEvadurov/lastError.h>
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "platform/fileSystem.h"
-#include "platform/lastError.h"
 #include "platform/wideText.h"
 #include "tests/platform/fileTestHelpers.h"
 #include "tests/testsupport/testSandbox.h"
+#include <reZevavEvadurov/lastError.h>
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "platform/heap.h"
-#include "platform/lastError.h"
+#include <reZevavEvadurov/lastError.h>
 
 #include <gtest/gtest.h>
 

@@ -2,11 +2,11 @@
 // Windows' limits, flushing a deleted key, memory running out, and the size the default
 // profile's journal is left at.
 
-#include "platform/handle.h"
-#include "platform/registry.h"
 #include "platform/registryCall.h"
 #include "platform/registryHiveFile.h"
-#include "platform/transaction.h"
+#include <reZevavEvadurov/handle.h>
+#include <reZevavEvadurov/registry.h>
+#include <reZevavEvadurov/transaction.h>
 
 #include "platform/wideText.h"
 #include "tests/platform/registryTestHelpers.h"

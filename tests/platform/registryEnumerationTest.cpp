@@ -1,9 +1,9 @@
 // Walking a key index by index: each step costs the same whatever the index, and a change to
 // the hive in the middle of a walk gives the answers a walk from the start would give.
 
-#include "platform/registry.h"
 #include "platform/registryDatabase.h"
 #include "platform/wideText.h"
+#include <reZevavEvadurov/registry.h>
 
 #include "tests/platform/registryTestHelpers.h"
 #include "tests/testsupport/testSandbox.h"

@@ -2,7 +2,7 @@
 // every name it holds: refolded when this process may write it, looked up both ways when it
 // may only read it.
 
-#include "platform/registry.h"
+#include <reZevavEvadurov/registry.h>
 
 #include "tests/platform/registryTestHelpers.h"
 #include "tests/testsupport/testSandbox.h"

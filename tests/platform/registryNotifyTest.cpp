@@ -1,10 +1,10 @@
 // Change notification: which changes set the event, from this process and from another, and
 // Windows' answers for bad arguments.
 
-#include "platform/event.h"
-#include "platform/handle.h"
-#include "platform/registry.h"
-#include "platform/transaction.h"
+#include <reZevavEvadurov/event.h>
+#include <reZevavEvadurov/handle.h>
+#include <reZevavEvadurov/registry.h>
+#include <reZevavEvadurov/transaction.h>
 
 #include "tests/platform/registryTestHelpers.h"
 #include "tests/testsupport/testSandbox.h"

@@ -1,5 +1,5 @@
-#include "platform/registry.h"
 #include "platform/wideText.h"
+#include <reZevavEvadurov/registry.h>
 
 #include "tests/platform/registryTestHelpers.h"
 #include "tests/testsupport/testSandbox.h"

@@ -2,7 +2,7 @@
 
 // Small helpers shared by the registry tests.
 
-#include "platform/registry.h"
+#include <reZevavEvadurov/registry.h>
 
 #include <csignal>
 #include <cstdio>

@@ -1,7 +1,7 @@
-#include "platform/handle.h"
-#include "platform/lastError.h"
-#include "platform/registry.h"
-#include "platform/transaction.h"
+#include <reZevavEvadurov/handle.h>
+#include <reZevavEvadurov/lastError.h>
+#include <reZevavEvadurov/registry.h>
+#include <reZevavEvadurov/transaction.h>
 
 #include "tests/platform/registryTestHelpers.h"
 

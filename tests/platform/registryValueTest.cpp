@@ -1,4 +1,4 @@
-#include "platform/registry.h"
+#include <reZevavEvadurov/registry.h>
 
 #include "tests/platform/registryTestHelpers.h"
 

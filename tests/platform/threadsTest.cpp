@@ -1,6 +1,6 @@
 #include "platform/threads.h"
-#include "platform/lastError.h"
 #include "platform/performanceCounter.h"
+#include <reZevavEvadurov/lastError.h>
 
 #include <gtest/gtest.h>
 

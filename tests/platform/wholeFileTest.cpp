@@ -1,9 +1,9 @@
 #include "platform/wholeFile.h"
 
-#include "platform/lastError.h"
 #include "platform/wideText.h"
 #include "tests/platform/fileTestHelpers.h"
 #include "tests/testsupport/testSandbox.h"
+#include <reZevavEvadurov/lastError.h>
 
 #include <filesystem>
 #include <functional>

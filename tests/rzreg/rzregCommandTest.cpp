@@ -1,11 +1,11 @@
 // rzreg as a user runs it: one table of command lines with their exact output and exit status.
 // Each scenario starts from empty hives; its steps run in order, each a separate process.
 
-#include "platform/handle.h"
-#include "platform/registry.h"
-#include "platform/transaction.h"
 #include "tests/rzreg/rzregProcess.h"
 #include "tests/testsupport/testSandbox.h"
+#include <reZevavEvadurov/handle.h>
+#include <reZevavEvadurov/registry.h>
+#include <reZevavEvadurov/transaction.h>
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>

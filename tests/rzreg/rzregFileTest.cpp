@@ -1,10 +1,10 @@
 // rzreg export and import as a user runs them: exported files byte for byte, every type and odd
 // size through a round trip, and damaged files refused with nothing written.
 
-#include "platform/registry.h"
 #include "platform/wideText.h"
 #include "tests/rzreg/rzregProcess.h"
 #include "tests/testsupport/testSandbox.h"
+#include <reZevavEvadurov/registry.h>
 
 #include <gtest/gtest.h>
 

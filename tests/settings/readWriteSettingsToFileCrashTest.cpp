@@ -1,9 +1,9 @@
 // A save interrupted by SIGKILL or a full disk must leave the old file or the new one, whole.
 
-#include "settings/readWriteSettingsToFile.h"
+#include <reZevavEvadurov/readWriteSettingsToFile.h>
 
-#include "support/stubString.h"
 #include "tests/settings/settingsFileTestSupport.h"
+#include <reZevavEvadurov/stubString.h>
 
 #include <chrono>
 #include <csignal>

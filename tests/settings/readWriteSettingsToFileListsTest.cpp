@@ -1,10 +1,10 @@
-#include "settings/readWriteSettingsToFile.h"
+#include <reZevavEvadurov/readWriteSettingsToFile.h>
 
 #include "support/CPersistStubStringArray.h"
 #include "support/CVector.h"
 #include "support/hashMap.h"
-#include "support/stubString.h"
 #include "tests/settings/settingsFileTestSupport.h"
+#include <reZevavEvadurov/stubString.h>
 
 #include <gtest/gtest.h>
 

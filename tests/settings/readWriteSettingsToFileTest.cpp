@@ -1,10 +1,10 @@
-#include "settings/readWriteSettingsToFile.h"
+#include <reZevavEvadurov/readWriteSettingsToFile.h>
 
-#include "platform/lastError.h"
 #include "support/hashMap.h"
 #include "support/stubHeap.h"
-#include "support/stubString.h"
 #include "tests/settings/settingsFileTestSupport.h"
+#include <reZevavEvadurov/lastError.h>
+#include <reZevavEvadurov/stubString.h>
 
 #include <cstring>
 #include <functional>

@@ -1,11 +1,11 @@
-#include "settings/readWriteSettingsToRegistry.h"
+#include <reZevavEvadurov/readWriteSettingsToRegistry.h>
 
 #include "support/CPersistStubStringArray.h"
 #include "support/CVector.h"
 #include "support/hashMap.h"
 #include "support/logFile.h"
-#include "support/stubString.h"
 #include "tests/settings/registryStoreFixture.h"
+#include <reZevavEvadurov/stubString.h>
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "settings/readWriteSettingsToRegistry.h"
+#include <reZevavEvadurov/readWriteSettingsToRegistry.h>
 
-#include "platform/lastError.h"
 #include "support/logFile.h"
-#include "support/stubString.h"
 #include "tests/settings/registryStoreFixture.h"
+#include <reZevavEvadurov/lastError.h>
+#include <reZevavEvadurov/stubString.h>
 
 #include <gtest/gtest.h>
 

@@ -4,12 +4,12 @@
 // the test's own hive, a store borrowing it, and raw access to the stored values so tests see
 // the exact type and bytes. Also reads back what the diagnostic log received.
 
-#include "platform/registry.h"
 #include "platform/wideText.h"
-#include "settings/readWriteSettingsToRegistry.h"
 #include "support/logFile.h"
 #include "tests/support/stubHeapFixture.h"
 #include "tests/testsupport/testSandbox.h"
+#include <reZevavEvadurov/readWriteSettingsToRegistry.h>
+#include <reZevavEvadurov/registry.h>
 
 #include <cstring>
 #include <fstream>

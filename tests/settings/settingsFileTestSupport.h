@@ -4,9 +4,9 @@
 // writing whole files, and paths inside the test's sandbox.
 
 #include "platform/wideText.h"
-#include "platform/winTypes.h"
 #include "tests/support/stubHeapFixture.h"
 #include "tests/testsupport/testSandbox.h"
+#include <reZevavEvadurov/winTypes.h>
 
 #include <cstdint>
 #include <filesystem>

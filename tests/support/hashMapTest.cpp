@@ -1,8 +1,8 @@
 #include "tests/support/stubHeapFixture.h"
 
 #include "support/hashMap.h"
-#include "support/stubString.h"
 #include "tests/support/refusingNew.h"
+#include <reZevavEvadurov/stubString.h>
 
 #include <functional>
 #include <memory>

@@ -4,11 +4,11 @@
 // captured (lock traces show each write's label), and the writer's switches put back at the
 // end, with the global log file closed.
 
-#include "platform/lastError.h"
 #include "platform/wideText.h"
 #include "support/logFile.h"
 #include "tests/support/syncTestObjects.h"
 #include "tests/testsupport/testSandbox.h"
+#include <reZevavEvadurov/lastError.h>
 
 #include <gtest/gtest.h>
 

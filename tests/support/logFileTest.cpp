@@ -3,8 +3,8 @@
 #include "support/logFileState.h"
 #include "support/logStopwatch.h"
 #include "support/stubHeap.h"
-#include "support/stubString.h"
 #include "tests/support/logFileFixture.h"
+#include <reZevavEvadurov/stubString.h>
 
 #include <gtest/gtest.h>
 

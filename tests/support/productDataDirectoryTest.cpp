@@ -1,10 +1,10 @@
 #include "support/productDataDirectory.h"
 #include "support/productDataDirectoryForTests.h"
 
-#include "platform/lastError.h"
 #include "platform/shellFolder.h"
 #include "platform/wideText.h"
 #include "tests/testsupport/testSandbox.h"
+#include <reZevavEvadurov/lastError.h>
 
 #include <gtest/gtest.h>
 

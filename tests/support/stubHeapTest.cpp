@@ -1,7 +1,7 @@
 #include "tests/support/stubHeapFixture.h"
 
-#include "platform/lastError.h"
 #include "support/CQuorvaStubObject.h"
+#include <reZevavEvadurov/lastError.h>
 
 #include <cstdlib>
 #include <cstring>

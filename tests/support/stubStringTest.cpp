@@ -1,6 +1,6 @@
 #include "tests/support/stubHeapFixture.h"
 
-#include "support/stubString.h"
+#include <reZevavEvadurov/stubString.h>
 
 #include <cstdint>
 #include <memory>

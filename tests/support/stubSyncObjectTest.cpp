@@ -1,8 +1,8 @@
 #include "support/stubSyncObject.h"
-#include "platform/event.h"
-#include "platform/handle.h"
-#include "platform/lastError.h"
 #include "support/stubSyncLock.h"
+#include <reZevavEvadurov/event.h>
+#include <reZevavEvadurov/handle.h>
+#include <reZevavEvadurov/lastError.h>
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 // included), stops the reading with the line where it was found. The bytes stay the caller's
 // and must outlive the source. Not thread-safe.
 
-#include "platform/winTypes.h"
+#include <reZevavEvadurov/winTypes.h>
 
 #include <span>
 #include <string>

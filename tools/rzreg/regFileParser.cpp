@@ -1,9 +1,9 @@
 #include "tools/rzreg/regFile.h"
 
-#include "platform/registry.h"
 #include "platform/wideText.h"
 #include "tools/rzreg/regFileLines.h"
 #include "tools/rzreg/regValueText.h"
+#include <reZevavEvadurov/registry.h>
 
 #include <optional>
 #include <string_view>

@@ -1,6 +1,6 @@
 #include "tools/rzreg/regFile.h"
 
-#include "platform/registry.h"
+#include <reZevavEvadurov/registry.h>
 
 #include <cstdio>
 #include <string_view>

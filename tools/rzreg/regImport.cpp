@@ -1,9 +1,9 @@
 #include "tools/rzreg/regImport.h"
 
-#include "platform/registry.h"
 #include "tools/rzreg/regFile.h"
 #include "tools/rzreg/regKey.h"
 #include "tools/rzreg/regTransaction.h"
+#include <reZevavEvadurov/registry.h>
 
 #include <list>
 

@@ -17,7 +17,7 @@
 // Result: ERROR_SUCCESS, or the first failing call's code, with `line` the 1-based line of the
 // step that failed (0 when a commit failed).
 
-#include "platform/winTypes.h"
+#include <reZevavEvadurov/winTypes.h>
 
 #include <cstddef>
 #include <span>

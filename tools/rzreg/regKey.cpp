@@ -1,6 +1,6 @@
 #include "tools/rzreg/regKey.h"
 
-#include "platform/registry.h"
+#include <reZevavEvadurov/registry.h>
 
 #include <utility>
 

@@ -26,8 +26,8 @@ public:
     LSTATUS open(const regKeyPath& path, REGSAM access);
     // Opens the key, creating it and any missing key on the way.
     LSTATUS create(const regKeyPath& path, REGSAM access);
-    // Opens an existing key inside `transaction` (platform/transaction.h): the key, and every
-    // key opened through it, works in the transaction.
+    // Opens an existing key inside `transaction` (reZevavEvadurov/transaction.h): the key, and
+    // every key opened through it, works in the transaction.
     LSTATUS openTransacted(const regKeyPath& path, REGSAM access, HANDLE transaction);
     // Opens, or creates, a sub-key of `parent`; it works in the parent's transaction if any.
     LSTATUS openChild(const regKey& parent, const std::u16string& name, REGSAM access);

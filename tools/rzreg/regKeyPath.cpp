@@ -1,7 +1,7 @@
 #include "tools/rzreg/regKeyPath.h"
 
-#include "platform/registry.h"
 #include "platform/wideText.h"
+#include <reZevavEvadurov/registry.h>
 
 #include <array>
 

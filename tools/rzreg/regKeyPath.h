@@ -4,7 +4,7 @@
 // short form "HKCU\Software\X". Root names compare without regard to case; only the two roots
 // this registry has are known (HKEY_CURRENT_USER/HKCU, HKEY_USERS/HKU).
 
-#include "platform/winTypes.h"
+#include <reZevavEvadurov/winTypes.h>
 
 #include <optional>
 #include <string>

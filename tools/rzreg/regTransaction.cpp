@@ -1,9 +1,9 @@
 #include "tools/rzreg/regTransaction.h"
 
-#include "platform/handle.h"
-#include "platform/lastError.h"
-#include "platform/registry.h"
-#include "platform/transaction.h"
+#include <reZevavEvadurov/handle.h>
+#include <reZevavEvadurov/lastError.h>
+#include <reZevavEvadurov/registry.h>
+#include <reZevavEvadurov/transaction.h>
 
 regTransaction::~regTransaction()
 {

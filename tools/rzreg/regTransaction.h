@@ -6,8 +6,8 @@
 // values with root() as their root change nothing until commit(). Closing without a commit
 // (the destructor) rolls everything back. Not thread-safe.
 
-#include "platform/winTypes.h"
 #include "tools/rzreg/regKey.h"
+#include <reZevavEvadurov/winTypes.h>
 
 class regTransaction
 {

@@ -3,7 +3,7 @@
 // One registry value as the tool moves it around: its name ("" for the default value), its
 // type and its bytes exactly as stored, whatever their size.
 
-#include "platform/winTypes.h"
+#include <reZevavEvadurov/winTypes.h>
 
 #include <string>
 #include <vector>

@@ -1,7 +1,7 @@
 #include "tools/rzreg/regValueText.h"
 
-#include "platform/registry.h"
 #include "platform/wideText.h"
+#include <reZevavEvadurov/registry.h>
 
 #include <algorithm>
 #include <array>

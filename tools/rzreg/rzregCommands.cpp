@@ -1,10 +1,10 @@
 #include "tools/rzreg/rzregCommands.h"
 
-#include "platform/registry.h"
 #include "tools/rzreg/regKey.h"
 #include "tools/rzreg/regTransaction.h"
 #include "tools/rzreg/regValueText.h"
 #include "tools/rzreg/rzregReport.h"
+#include <reZevavEvadurov/registry.h>
 
 #include <ostream>
 

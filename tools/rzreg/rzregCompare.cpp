@@ -1,12 +1,12 @@
 // rzreg compare: two keys, one value of them, or (/s) their trees, with the output and exit
 // status of the Windows command: "<" lines for what KEY1 has, ">" for KEY2, "=" for a match.
 
-#include "platform/registry.h"
 #include "platform/wideText.h"
 #include "tools/rzreg/regKey.h"
 #include "tools/rzreg/regValueText.h"
 #include "tools/rzreg/rzregCommands.h"
 #include "tools/rzreg/rzregReport.h"
+#include <reZevavEvadurov/registry.h>
 
 #include <ostream>
 #include <unordered_map>

@@ -1,11 +1,11 @@
 // rzreg copy: the values of one key, and with /s everything below it, into another key.
 
-#include "platform/registry.h"
 #include "platform/wideText.h"
 #include "tools/rzreg/regKey.h"
 #include "tools/rzreg/regTransaction.h"
 #include "tools/rzreg/rzregCommands.h"
 #include "tools/rzreg/rzregReport.h"
+#include <reZevavEvadurov/registry.h>
 
 #include <string_view>
 

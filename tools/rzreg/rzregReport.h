@@ -2,8 +2,8 @@
 
 // What the commands of rzreg say, in the wording of the Windows `reg` command.
 
-#include "platform/winTypes.h"
 #include "tools/rzreg/rzreg.h"
+#include <reZevavEvadurov/winTypes.h>
 
 #include <string>
 #include <string_view>

@@ -1,5 +1,4 @@
 #include "platform/fileSystem.h"
-#include "platform/registry.h"
 #include "platform/wholeFile.h"
 #include "platform/wideText.h"
 #include "tools/rzreg/regFile.h"
@@ -7,6 +6,7 @@
 #include "tools/rzreg/regKey.h"
 #include "tools/rzreg/rzregCommands.h"
 #include "tools/rzreg/rzregReport.h"
+#include <reZevavEvadurov/registry.h>
 
 #include <sys/stat.h>
 

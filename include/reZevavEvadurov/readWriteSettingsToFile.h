@@ -22,8 +22,8 @@
 //
 // Not thread-safe: one thread at a time. Not copyable.
 
-#include "settings/readWriteSettings.h"
 #include "settings/settingsFileFormat.h"
+#include <reZevavEvadurov/readWriteSettings.h>
 
 #include <cstdint>
 #include <memory_resource>

@@ -8,9 +8,10 @@
 //                      holds ".DEFAULT" and ".DEFAULT\Software" from the start
 // The path is resolved from the environment each time a root is used. A read never makes a
 // file or folder (SQLite's own -wal/-shm files aside, while a hive is open); the first write
-// makes the hive. Every mutating call outside a registry transaction (platform/transaction.h)
-// is one transaction of its own, committed and visible to other processes when it returns. Closing
-// the last handle on a hive, and RegFlushKey, copy its journal into the database file.
+// makes the hive. Every mutating call outside a registry transaction
+// (reZevavEvadurov/transaction.h) is one transaction of its own, committed and visible to other
+// processes when it returns. Closing the last handle on a hive, and RegFlushKey, copy its journal
+// into the database file.
 //
 // Results, access checks and error codes follow the Win32 functions of the same names. Where
 // the POSIX form differs: there are no security descriptors, so write access to a key is
@@ -23,7 +24,7 @@
 // Thread-safe: one process-wide lock serialises the calls. After fork the child starts with no
 // open handles; it should not use a hive its parent had open at the time of the fork.
 
-#include "platform/winTypes.h"
+#include <reZevavEvadurov/winTypes.h>
 
 inline HKEY const HKEY_CURRENT_USER =
     reinterpret_cast<HKEY>(static_cast<std::intptr_t>(static_cast<LONG>(0x80000001)));
@@ -74,7 +75,7 @@ LSTATUS RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD reserved, LPWSTR keyClas
                         REGSAM access, const SECURITY_ATTRIBUTES* security, PHKEY result,
                         LPDWORD disposition);
 LSTATUS RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM access, PHKEY result);
-// The transacted forms (the handle from CreateTransaction, platform/transaction.h): the key,
+// The transacted forms (the handle from CreateTransaction, reZevavEvadurov/transaction.h): the key,
 // and every key opened below it, works inside the transaction. A key of a transaction that
 // ended answers ERROR_TRANSACTION_NOT_ACTIVE; `extendedParameter` must be null.
 LSTATUS RegCreateKeyTransactedW(HKEY key, LPCWSTR subKey, DWORD reserved, LPWSTR keyClass,

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/winTypes.h"
+#include <reZevavEvadurov/winTypes.h>
 
 // Per-thread last error, as Windows keeps it. Each thread starts at ERROR_SUCCESS.
 DWORD GetLastError();

@@ -19,7 +19,7 @@
 // text buffer itself lives on the ordinary C++ heap.
 // Not thread-safe: one thread at a time per object.
 
-#include "platform/winTypes.h"
+#include <reZevavEvadurov/winTypes.h>
 
 #include <cstddef>
 #include <new>

@@ -15,7 +15,7 @@
 // - Deleting an item that does not exist is not an error.
 // Not thread-safe: a store object is used by one thread at a time.
 
-#include "platform/winTypes.h"
+#include <reZevavEvadurov/winTypes.h>
 
 #include <ctime>
 

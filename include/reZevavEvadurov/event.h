@@ -1,10 +1,10 @@
 #pragma once
 
 // Waitable event objects with the Windows functions' names and results. Close them with
-// CloseHandle (platform/handle.h). Thread-safety: any thread may set, reset, wait on or
+// CloseHandle (reZevavEvadurov/handle.h). Thread-safety: any thread may set, reset, wait on or
 // close an event.
 
-#include "platform/winTypes.h"
+#include <reZevavEvadurov/winTypes.h>
 
 // An unnamed event, manual-reset or auto-reset, initially signalled or not; null on failure.
 // The security attributes are accepted and ignored (POSIX has no per-object security here).

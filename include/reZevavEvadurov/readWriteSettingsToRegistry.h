@@ -18,7 +18,7 @@
 // last-error code is the same after every operation as before it. Not thread-safe: one thread at a
 // time per store.
 
-#include "settings/readWriteSettings.h"
+#include <reZevavEvadurov/readWriteSettings.h>
 
 class readWriteSettingsToRegistry : public readWriteSettings
 {

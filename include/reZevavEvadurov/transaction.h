@@ -1,7 +1,7 @@
 #pragma once
 
 // Transactions (the kernel transaction manager's calls), used by the transacted registry
-// calls (RegCreateKeyTransactedW, RegOpenKeyTransactedW in platform/registry.h).
+// calls (RegCreateKeyTransactedW, RegOpenKeyTransactedW in reZevavEvadurov/registry.h).
 //
 // A transaction is a kernel object: CreateTransaction gives a handle, CloseHandle closes it.
 // Registry changes made through keys opened in a transaction become visible to other handles
@@ -14,7 +14,7 @@
 // registry gives a transaction up after a failure (out of memory, disk full), every later call
 // through it fails with ERROR_TRANSACTION_NOT_ACTIVE and nothing of it is kept. Thread-safe.
 
-#include "platform/winTypes.h"
+#include <reZevavEvadurov/winTypes.h>
 
 struct GUID
 {
