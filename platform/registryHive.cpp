@@ -6,6 +6,12 @@
 namespace registryStore
 {
 
+registryWriterGate& registryWriterGate::instance()
+{
+    static registryWriterGate gate;
+    return gate;
+}
+
 registryHive::registryHive(std::string path, const hiveLayout& layout)
     : m_path(std::move(path)), m_layout(layout)
 {

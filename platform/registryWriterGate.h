@@ -20,11 +20,9 @@ namespace registryStore
 class registryWriterGate
 {
 public:
-    static registryWriterGate& instance()
-    {
-        static registryWriterGate gate;
-        return gate;
-    }
+    // The process's one gate. Defined out of line so that it stays one also where inline
+    // functions are not shared between the library and its users.
+    static registryWriterGate& instance();
 
     void enter(std::unique_lock<std::mutex>& held) { m_held = &held; }
     void leave() { m_held = nullptr; }

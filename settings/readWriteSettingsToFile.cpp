@@ -1,4 +1,4 @@
-#include <reZevavEvadurov/readWriteSettingsToFile.h>
+#include "settings/readWriteSettingsToFileStorage.h"
 
 #include "platform/wholeFile.h"
 #include "settings/settingsFileHeap.h"
@@ -50,6 +50,8 @@ template <class Body> int failOnNoMemory(Body body)
 
 } // namespace
 
+readWriteSettingsToFile::readWriteSettingsToFile() : m_storage(std::make_unique<storage>()) {}
+
 readWriteSettingsToFile::~readWriteSettingsToFile()
 {
     try
@@ -65,7 +67,7 @@ readWriteSettingsToFile::~readWriteSettingsToFile()
 int readWriteSettingsToFile::loadFile(const WCHAR* path)
 {
     const lastErrorPreserver keepLastError;
-    m_entries.clear();
+    m_storage->entries.clear();
     if (path == nullptr)
     {
         return 0;
@@ -84,13 +86,13 @@ int readWriteSettingsToFile::loadFile(const WCHAR* path)
             };
             std::size_t size = 0;
             return wholeFile::readWholeFile(path, source, size) == ERROR_SUCCESS &&
-                           settingsFileFormat::parse(buffer, size, m_entries)
+                           settingsFileFormat::parse(buffer, size, m_storage->entries)
                        ? 1
                        : 0;
         });
     if (loaded == 0)
     {
-        m_entries.clear();
+        m_storage->entries.clear();
     }
     return loaded;
 }
@@ -111,7 +113,7 @@ int readWriteSettingsToFile::saveFile(const WCHAR* path) const
                 return 0;
             }
             settingsFileImage image(heap);
-            if (!settingsFileFormat::serialize(m_entries, image))
+            if (!settingsFileFormat::serialize(m_storage->entries, image))
             {
                 return 0;
             }
@@ -122,16 +124,16 @@ int readWriteSettingsToFile::saveFile(const WCHAR* path) const
 
 int readWriteSettingsToFile::compare(const readWriteSettingsToFile& other) const
 {
-    if (m_entries.size() != other.m_entries.size())
+    if (m_storage->entries.size() != other.m_storage->entries.size())
     {
-        const long long difference = static_cast<long long>(m_entries.size()) -
-                                     static_cast<long long>(other.m_entries.size());
+        const long long difference = static_cast<long long>(m_storage->entries.size()) -
+                                     static_cast<long long>(other.m_storage->entries.size());
         return static_cast<int>(std::clamp<long long>(difference, INT_MIN, INT_MAX));
     }
-    for (const auto& [name, entry] : m_entries)
+    for (const auto& [name, entry] : m_storage->entries)
     {
-        const auto theirs = other.m_entries.find(name);
-        if (theirs == other.m_entries.end())
+        const auto theirs = other.m_storage->entries.find(name);
+        if (theirs == other.m_storage->entries.end())
         {
             return -1;
         }
@@ -151,19 +153,29 @@ int readWriteSettingsToFile::setFileName(const WCHAR* path)
         {
             if (path == nullptr)
             {
-                m_fileName.reset();
+                m_storage->fileName.reset();
             }
             else
             {
-                m_fileName = std::u16string(path);
+                m_storage->fileName = std::u16string(path);
             }
             return 1;
         });
 }
 
+const WCHAR* readWriteSettingsToFile::getFileName() const
+{
+    return m_storage->fileName ? m_storage->fileName->c_str() : nullptr;
+}
+
+const settingsEntryMap& readWriteSettingsToFile::entries() const
+{
+    return m_storage->entries;
+}
+
 int readWriteSettingsToFile::save()
 {
-    return m_fileName ? saveFile(m_fileName->c_str()) : 1;
+    return m_storage->fileName ? saveFile(m_storage->fileName->c_str()) : 1;
 }
 
 int readWriteSettingsToFile::getValueNames(const WCHAR*, settingsNameSet&)
@@ -173,8 +185,8 @@ int readWriteSettingsToFile::getValueNames(const WCHAR*, settingsNameSet&)
 
 const settingsEntry* readWriteSettingsToFile::find(std::u16string_view name) const
 {
-    const auto found = m_entries.find(name);
-    return found == m_entries.end() ? nullptr : &found->second;
+    const auto found = m_storage->entries.find(name);
+    return found == m_storage->entries.end() ? nullptr : &found->second;
 }
 
 int readWriteSettingsToFile::readNumber(const WCHAR* name, void* value, std::size_t width) const
@@ -192,14 +204,14 @@ int readWriteSettingsToFile::put(std::u16string_view key, settingsEntry&& entry)
     return failOnNoMemory(
         [&]
         {
-            const auto found = m_entries.find(key);
-            if (found != m_entries.end())
+            const auto found = m_storage->entries.find(key);
+            if (found != m_storage->entries.end())
             {
                 found->second = std::move(entry);
             }
             else
             {
-                m_entries.emplace(key, std::move(entry));
+                m_storage->entries.emplace(key, std::move(entry));
             }
             return 1;
         });

@@ -1,6 +1,6 @@
 // The list operations of readWriteSettingsToFile: numbered items probed from 0 upwards.
 
-#include <reZevavEvadurov/readWriteSettingsToFile.h>
+#include "settings/readWriteSettingsToFileStorage.h"
 
 #include "settings/settingsItemName.h"
 #include "support/CPersistStubStringArray.h"
@@ -53,12 +53,12 @@ int readWriteSettingsToFile::removeItems(const WCHAR* prefix, const WCHAR* stem,
     {
         return 0;
     }
-    auto item = m_entries.lower_bound(itemStem);
-    while (item != m_entries.end() && item->first.starts_with(itemStem))
+    auto item = m_storage->entries.lower_bound(itemStem);
+    while (item != m_storage->entries.end() && item->first.starts_with(itemStem))
     {
         if (isItemNumberBelow(std::u16string_view(item->first).substr(itemStem.size()), count))
         {
-            item = m_entries.erase(item);
+            item = m_storage->entries.erase(item);
         }
         else
         {

@@ -28,7 +28,12 @@ class settingsFileImage;
 // case-sensitive.
 // Nodes and keys come from the map's memory resource, so that a store can keep them close
 // together and walk them in name order without a cache miss per entry.
-using settingsEntryMap = std::pmr::map<std::pmr::u16string, settingsEntry, settingsNameOrder>;
+// A class rather than an alias so that the installed store header can declare it.
+class settingsEntryMap : public std::pmr::map<std::pmr::u16string, settingsEntry, settingsNameOrder>
+{
+public:
+    using map::map;
+};
 
 namespace settingsFileFormat
 {

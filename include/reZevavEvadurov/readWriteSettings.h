@@ -14,7 +14,10 @@
 //   (see settingsItemName); no item count is stored.
 // - Deleting an item that does not exist is not an error.
 // Not thread-safe: a store object is used by one thread at a time.
+// The list containers (CVector, hashMap, CPersistStubStringArray) are the library's own and
+// are not installed: programs outside the project use the single-value operations.
 
+#include <reZevavEvadurov/export.h>
 #include <reZevavEvadurov/winTypes.h>
 
 #include <ctime>
@@ -31,7 +34,7 @@ using settingsPairMap = hashMap<stubString, const WCHAR*, DWORD, DWORD>;
 // An integer array.
 using settingsIntegerArray = CVector<DWORD>;
 
-class readWriteSettings
+class RZ_API readWriteSettings
 {
 public:
     readWriteSettings() = default;

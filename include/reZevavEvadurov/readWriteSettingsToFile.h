@@ -22,19 +22,22 @@
 //
 // Not thread-safe: one thread at a time. Not copyable.
 
-#include "settings/settingsFileFormat.h"
+#include <reZevavEvadurov/export.h>
 #include <reZevavEvadurov/readWriteSettings.h>
 
-#include <cstdint>
-#include <memory_resource>
-#include <optional>
-#include <string>
+#include <cstddef>
+#include <memory>
 #include <string_view>
 
-class readWriteSettingsToFile : public readWriteSettings
+// The entries and their map are the library's own (settings/settingsFileFormat.h).
+class settingsEntry;
+class settingsEntryMap;
+
+class RZ_API readWriteSettingsToFile : public readWriteSettings
 {
 public:
-    readWriteSettingsToFile() = default;
+    // Throws std::bad_alloc when memory runs out.
+    readWriteSettingsToFile();
     ~readWriteSettingsToFile() override;
 
     // Replaces the whole content by the file's. 1 on success, also when damaged entries were
@@ -57,10 +60,10 @@ public:
     // 1 on success, 0 when memory runs out (the old name is kept).
     int setFileName(const WCHAR* path);
     // The file name, or null when unset. Valid until the next setFileName.
-    const WCHAR* getFileName() const { return m_fileName ? m_fileName->c_str() : nullptr; }
+    const WCHAR* getFileName() const;
 
-    // The entries in name order, for inspection.
-    const settingsEntryMap& entries() const { return m_entries; }
+    // The entries in name order, for inspection (the project's own code and tests).
+    const settingsEntryMap& entries() const;
 
     int save() override;
 
@@ -137,8 +140,7 @@ private:
     // Removes "[prefix]<stem><n>" for every n below `count`. 0 only when memory runs out.
     int removeItems(const WCHAR* prefix, const WCHAR* stem, unsigned int count);
 
-    // Declared before the entries, which allocate from it and must go first.
-    std::pmr::unsynchronized_pool_resource m_pool;
-    settingsEntryMap m_entries{&m_pool};
-    std::optional<std::u16string> m_fileName;
+    // The entries, their memory and the file name (settings/readWriteSettingsToFileStorage.h).
+    struct storage;
+    std::unique_ptr<storage> m_storage;
 };

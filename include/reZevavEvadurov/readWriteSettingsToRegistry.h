@@ -20,7 +20,7 @@
 
 #include <reZevavEvadurov/readWriteSettings.h>
 
-class readWriteSettingsToRegistry : public readWriteSettings
+class RZ_API readWriteSettingsToRegistry : public readWriteSettings
 {
 public:
     // Longest text a string item or a "dll" name may have and still be listed: the

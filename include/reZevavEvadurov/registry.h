@@ -24,6 +24,7 @@
 // Thread-safe: one process-wide lock serialises the calls. After fork the child starts with no
 // open handles; it should not use a hive its parent had open at the time of the fork.
 
+#include <reZevavEvadurov/export.h>
 #include <reZevavEvadurov/winTypes.h>
 
 inline HKEY const HKEY_CURRENT_USER =
@@ -71,46 +72,48 @@ constexpr DWORD REG_NOTIFY_THREAD_AGNOSTIC = 0x10000000;
 // below the root of its hive (HKEY_CURRENT_USER, or a sub-key of HKEY_USERS such as .DEFAULT);
 // else ERROR_INVALID_PARAMETER and nothing is created. Opening or deleting a longer name that
 // no key has answers ERROR_INVALID_PARAMETER too. Keys stored beyond the limits stay reachable.
-LSTATUS RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD reserved, LPWSTR keyClass, DWORD options,
-                        REGSAM access, const SECURITY_ATTRIBUTES* security, PHKEY result,
-                        LPDWORD disposition);
-LSTATUS RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM access, PHKEY result);
+RZ_API LSTATUS RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD reserved, LPWSTR keyClass,
+                               DWORD options, REGSAM access, const SECURITY_ATTRIBUTES* security,
+                               PHKEY result, LPDWORD disposition);
+RZ_API LSTATUS RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM access, PHKEY result);
 // The transacted forms (the handle from CreateTransaction, reZevavEvadurov/transaction.h): the key,
 // and every key opened below it, works inside the transaction. A key of a transaction that
 // ended answers ERROR_TRANSACTION_NOT_ACTIVE; `extendedParameter` must be null.
-LSTATUS RegCreateKeyTransactedW(HKEY key, LPCWSTR subKey, DWORD reserved, LPWSTR keyClass,
-                                DWORD options, REGSAM access, const SECURITY_ATTRIBUTES* security,
-                                PHKEY result, LPDWORD disposition, HANDLE transaction,
-                                PVOID extendedParameter);
-LSTATUS RegOpenKeyTransactedW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM access, PHKEY result,
-                              HANDLE transaction, PVOID extendedParameter);
-LSTATUS RegCloseKey(HKEY key);
-LSTATUS RegFlushKey(HKEY key);
-LSTATUS RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
-                         LPDWORD dataSize);
-LSTATUS RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
-                         LPDWORD dataSize);
-LSTATUS RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD reserved, DWORD type, const BYTE* data,
-                       DWORD dataSize);
-LSTATUS RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type, const BYTE* data,
-                       DWORD dataSize);
-LSTATUS RegEnumValueW(HKEY key, DWORD index, LPWSTR valueName, LPDWORD valueNameChars,
-                      LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD dataSize);
-LSTATUS RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameChars, LPDWORD reserved,
-                      LPWSTR keyClass, LPDWORD classChars, PFILETIME lastWriteTime);
-LSTATUS RegDeleteValueW(HKEY key, LPCWSTR valueName);
-LSTATUS RegDeleteKeyW(HKEY key, LPCWSTR subKey);
+RZ_API LSTATUS RegCreateKeyTransactedW(HKEY key, LPCWSTR subKey, DWORD reserved, LPWSTR keyClass,
+                                       DWORD options, REGSAM access,
+                                       const SECURITY_ATTRIBUTES* security, PHKEY result,
+                                       LPDWORD disposition, HANDLE transaction,
+                                       PVOID extendedParameter);
+RZ_API LSTATUS RegOpenKeyTransactedW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM access,
+                                     PHKEY result, HANDLE transaction, PVOID extendedParameter);
+RZ_API LSTATUS RegCloseKey(HKEY key);
+RZ_API LSTATUS RegFlushKey(HKEY key);
+RZ_API LSTATUS RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD type,
+                                LPBYTE data, LPDWORD dataSize);
+RZ_API LSTATUS RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type,
+                                LPBYTE data, LPDWORD dataSize);
+RZ_API LSTATUS RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD reserved, DWORD type,
+                              const BYTE* data, DWORD dataSize);
+RZ_API LSTATUS RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type,
+                              const BYTE* data, DWORD dataSize);
+RZ_API LSTATUS RegEnumValueW(HKEY key, DWORD index, LPWSTR valueName, LPDWORD valueNameChars,
+                             LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD dataSize);
+RZ_API LSTATUS RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameChars,
+                             LPDWORD reserved, LPWSTR keyClass, LPDWORD classChars,
+                             PFILETIME lastWriteTime);
+RZ_API LSTATUS RegDeleteValueW(HKEY key, LPCWSTR valueName);
+RZ_API LSTATUS RegDeleteKeyW(HKEY key, LPCWSTR subKey);
 // Deletes `subKey` with everything below it, or with a null `subKey` everything below `key`
 // and its values but not the key. Needs DELETE, KEY_ENUMERATE_SUB_KEYS and KEY_QUERY_VALUE,
 // and KEY_SET_VALUE when the key holds values. One write transaction: all or nothing.
-LSTATUS RegDeleteTreeW(HKEY key, LPCWSTR subKey);
+RZ_API LSTATUS RegDeleteTreeW(HKEY key, LPCWSTR subKey);
 // Counts and longest lengths as Windows gives them: names in UTF-16 units without the
 // terminator, data in bytes. Keys have no class (empty, longest 0) and no security descriptor
 // (size 0); the last write time is the key's own stamp.
-LSTATUS RegQueryInfoKeyW(HKEY key, LPWSTR keyClass, LPDWORD classChars, LPDWORD reserved,
-                         LPDWORD subKeys, LPDWORD maxSubKeyChars, LPDWORD maxClassChars,
-                         LPDWORD values, LPDWORD maxValueNameChars, LPDWORD maxValueBytes,
-                         LPDWORD securityDescriptorBytes, PFILETIME lastWriteTime);
+RZ_API LSTATUS RegQueryInfoKeyW(HKEY key, LPWSTR keyClass, LPDWORD classChars, LPDWORD reserved,
+                                LPDWORD subKeys, LPDWORD maxSubKeyChars, LPDWORD maxClassChars,
+                                LPDWORD values, LPDWORD maxValueNameChars, LPDWORD maxValueBytes,
+                                LPDWORD securityDescriptorBytes, PFILETIME lastWriteTime);
 
 // Sets `event` once the key (or with `watchSubtree` anything below it) changes as `filter`
 // asks (REG_NOTIFY_CHANGE_NAME: a sub-key made or deleted; _LAST_SET: a value set or
@@ -119,9 +122,9 @@ LSTATUS RegQueryInfoKeyW(HKEY key, LPWSTR keyClass, LPDWORD classChars, LPDWORD 
 // returns only after the change and `event` is ignored. The event stays referenced while the
 // registration lasts, even if its handle is closed. A program of an older build that keeps no
 // change log changes hives unannounced.
-LSTATUS RegNotifyChangeKeyValue(HKEY key, BOOL watchSubtree, DWORD filter, HANDLE event,
-                                BOOL asynchronous);
+RZ_API LSTATUS RegNotifyChangeKeyValue(HKEY key, WINBOOL watchSubtree, DWORD filter, HANDLE event,
+                                       WINBOOL asynchronous);
 
 // Not a Windows function: the number of key handles currently open in this process
 // (predefined roots excluded), so tests can prove that every pass closes what it opened.
-DWORD regOpenHandleCount();
+RZ_API DWORD regOpenHandleCount();

@@ -19,13 +19,14 @@
 // text buffer itself lives on the ordinary C++ heap.
 // Not thread-safe: one thread at a time per object.
 
+#include <reZevavEvadurov/export.h>
 #include <reZevavEvadurov/winTypes.h>
 
 #include <cstddef>
 #include <new>
 #include <string>
 
-class stubString
+class RZ_API stubString
 {
 public:
     stubString() = default;

@@ -14,6 +14,7 @@
 // registry gives a transaction up after a failure (out of memory, disk full), every later call
 // through it fails with ERROR_TRANSACTION_NOT_ACTIVE and nothing of it is kept. Thread-safe.
 
+#include <reZevavEvadurov/export.h>
 #include <reZevavEvadurov/winTypes.h>
 
 struct GUID
@@ -29,14 +30,14 @@ constexpr DWORD TRANSACTION_DO_NOT_PROMOTE = 0x00000001;
 
 // A new transaction, or INVALID_HANDLE_VALUE with the last error set (ERROR_INVALID_PARAMETER
 // for a unit-of-work id, which is reserved, or unknown options).
-HANDLE CreateTransaction(LPSECURITY_ATTRIBUTES attributes, LPGUID unitOfWork, DWORD createOptions,
-                         DWORD isolationLevel, DWORD isolationFlags, DWORD timeout,
-                         LPWSTR description);
+RZ_API HANDLE CreateTransaction(LPSECURITY_ATTRIBUTES attributes, LPGUID unitOfWork,
+                                DWORD createOptions, DWORD isolationLevel, DWORD isolationFlags,
+                                DWORD timeout, LPWSTR description);
 // Makes every change of the transaction visible and durable at once. FALSE with the last error:
 // ERROR_INVALID_HANDLE (not a transaction), ERROR_TRANSACTION_ALREADY_ABORTED,
 // ERROR_TRANSACTION_ALREADY_COMMITTED, or the registry's code when the commit failed (the
 // transaction is then rolled back).
-BOOL CommitTransaction(HANDLE transaction);
+RZ_API WINBOOL CommitTransaction(HANDLE transaction);
 // Discards every change of the transaction. FALSE with ERROR_INVALID_HANDLE,
 // ERROR_TRANSACTION_ALREADY_COMMITTED or ERROR_TRANSACTION_ALREADY_ABORTED.
-BOOL RollbackTransaction(HANDLE transaction);
+RZ_API WINBOOL RollbackTransaction(HANDLE transaction);

@@ -2,6 +2,16 @@
 
 // The Windows types and constants the rest of the code is written against. Widths are
 // Windows' own, not the host's: DWORD and LONG are 32 bits even though `long` is 64 here.
+//
+// Living beside other libraries' headers (in any order):
+// - BOOL: X11's <X11/Xmd.h> declares its own BOOL (unsigned char) with no guard, so this
+//   header cannot declare a global BOOL of Windows' width without breaking programs that also
+//   include X11. Every declaration of the library uses WINBOOL (32-bit, as Windows' BOOL);
+//   BOOL is declared as the same type only when RZ_WINDOWS_BOOL is defined before this header
+//   (the project's own code does; a program that does not include <X11/Xmd.h> may too).
+// - TRUE and FALSE are macros, as on Windows, each defined only when not defined yet: GLib
+//   (`#define FALSE (0)`, `#define TRUE (!FALSE)`) guards its own the same way, so either
+//   header may come first and both mean 0 and 1.
 
 #include <cstddef>
 #include <cstdint>
@@ -14,7 +24,10 @@ using LONG = std::int32_t;
 using ULONG = std::uint32_t;
 using UINT = std::uint32_t;
 using INT = std::int32_t;
-using BOOL = std::int32_t;
+using WINBOOL = std::int32_t;
+#ifdef RZ_WINDOWS_BOOL
+using BOOL = WINBOOL;
+#endif
 using LONGLONG = std::int64_t;
 using ULONGLONG = std::uint64_t;
 using DWORD_PTR = std::uintptr_t;
@@ -53,8 +66,12 @@ union LARGE_INTEGER
     LONGLONG QuadPart;
 };
 
-constexpr BOOL TRUE = 1;
-constexpr BOOL FALSE = 0;
+#ifndef FALSE
+#define FALSE 0
+#endif
+#ifndef TRUE
+#define TRUE 1
+#endif
 
 inline HANDLE const INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1));
 constexpr DWORD INFINITE = 0xFFFFFFFFu;
@@ -117,7 +134,7 @@ struct SECURITY_ATTRIBUTES
 {
     DWORD nLength;
     LPVOID lpSecurityDescriptor;
-    BOOL bInheritHandle;
+    WINBOOL bInheritHandle;
 };
 using LPSECURITY_ATTRIBUTES = SECURITY_ATTRIBUTES*;
 

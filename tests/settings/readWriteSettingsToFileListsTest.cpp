@@ -1,5 +1,6 @@
 #include <reZevavEvadurov/readWriteSettingsToFile.h>
 
+#include "settings/settingsFileFormat.h"
 #include "support/CPersistStubStringArray.h"
 #include "support/CVector.h"
 #include "support/hashMap.h"

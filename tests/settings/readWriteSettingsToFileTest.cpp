@@ -1,5 +1,6 @@
 #include <reZevavEvadurov/readWriteSettingsToFile.h>
 
+#include "settings/settingsFileFormat.h"
 #include "support/hashMap.h"
 #include "support/stubHeap.h"
 #include "tests/settings/settingsFileTestSupport.h"
