@@ -1,32 +1,26 @@
-# The registry and the settings stores as a library for other programs (component `dev`):
-# headers under include/reZevavEvadurov/, the static libraries, the CMake package
-# reZevavEvadurov (targets reZevavEvadurov::registry, ::support, ::settings) and a pkg-config
-# file. Included after the libraries are declared.
+# The registry and the settings stores as a library for other programs:
+#   component library: libreZevavEvadurov.so.1 (and .so.1.0.0) in the multiarch library folder
+#   component dev:     the headers of include/reZevavEvadurov/ (only those: the public API),
+#                      the libreZevavEvadurov.so link, the CMake package reZevavEvadurov
+#                      (target reZevavEvadurov::reZevavEvadurov) and a pkg-config file.
+# Included after the libraries are declared.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
-set(RZ_INSTALL_INCLUDEDIR ${CMAKE_INSTALL_INCLUDEDIR}/reZevavEvadurov)
 set(RZ_INSTALL_CMAKEDIR ${CMAKE_INSTALL_LIBDIR}/cmake/reZevavEvadurov)
 
-# Headers include each other as "platform/...", "support/...", "settings/...": the source tree
-# in the build, include/reZevavEvadurov once installed.
-set(rz_library_targets rz_platform rz_support rz_settings)
-foreach(target IN LISTS rz_library_targets)
-    set_property(TARGET ${target} PROPERTY INTERFACE_INCLUDE_DIRECTORIES
-        "$<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}>"
-        "$<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/include>"
-        "$<INSTALL_INTERFACE:${RZ_INSTALL_INCLUDEDIR}>")
-endforeach()
-set_target_properties(rz_platform PROPERTIES EXPORT_NAME registry)
-set_target_properties(rz_support PROPERTIES EXPORT_NAME support)
-set_target_properties(rz_settings PROPERTIES EXPORT_NAME settings)
+install(TARGETS rz_library EXPORT reZevavEvadurovTargets
+    LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT library NAMELINK_COMPONENT dev)
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/reZevavEvadurov
+    DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT dev FILES_MATCHING PATTERN "*.h")
 
-install(TARGETS ${rz_library_targets} EXPORT reZevavEvadurovTargets
-    ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT dev)
-foreach(folder platform support settings)
-    install(DIRECTORY ${PROJECT_SOURCE_DIR}/${folder}/
-        DESTINATION ${RZ_INSTALL_INCLUDEDIR}/${folder} COMPONENT dev
-        FILES_MATCHING PATTERN "*.h" PATTERN "*ForTests.h" EXCLUDE)
+# The installed programs find the library beside them, also in a staging prefix; a path
+# relative to $ORIGIN stays inside the package.
+foreach(program reZevavEvadurov rzreg)
+    if(TARGET ${program})
+        set_target_properties(${program} PROPERTIES
+            INSTALL_RPATH "$ORIGIN/../${CMAKE_INSTALL_LIBDIR}")
+    endif()
 endforeach()
 
 install(EXPORT reZevavEvadurovTargets NAMESPACE reZevavEvadurov::
