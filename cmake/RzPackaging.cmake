@@ -1,10 +1,12 @@
 # Debian packages through CPack: `cpack -G DEB` in a build folder (or `cpack --config
 # <build>/CPackConfig.cmake -G DEB`) makes one package per install component:
-#   runtime -> rezevavevadurov       the GUI program, its desktop entry, icons, metainfo and
-#                                    manual page, the registry tool and its manual page
-#   dev     -> rezevavevadurov-dev   headers, static libraries, CMake package, pkg-config file
-# Dependencies come from the binaries (dpkg-shlibdeps), so the package asks for exactly the
-# Qt and SQLite libraries the program was linked against.
+#   runtime -> rezevavevadurov          the GUI program, its desktop entry, icons and metainfo,
+#                                       the registry tool and its manual page
+#   library -> librezevavevadurov1      libreZevavEvadurov.so.1 (named after its SONAME)
+#   dev     -> librezevavevadurov-dev   headers, the .so link, CMake package, pkg-config file
+# Dependencies come from the binaries (dpkg-shlibdeps), so the packages ask for exactly the
+# Qt and SQLite libraries the program and the library were linked against; the library
+# package carries a shlibs file for programs built against it.
 # A package is built from a build configured as packaged: prefix /usr (GNUInstallDirs then puts
 # libraries in the multiarch folder) and Debian's hardening flags (RZ_DEBIAN_BUILDFLAGS); the
 # `release` preset is that build. A new package is one more component: its name, section,
@@ -21,7 +23,7 @@ set(CPACK_STRIP_FILES ON)
 # No package-wide summary: CPackDeb would put it in front of each component's description,
 # whose first line is that package's own summary.
 set(CPACK_DEB_COMPONENT_INSTALL ON)
-set(CPACK_COMPONENTS_ALL runtime dev)
+set(CPACK_COMPONENTS_ALL runtime library dev)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION devel)
@@ -60,13 +62,27 @@ set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-dejavu-extra")
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_RECOMMENDS "qt6-wayland")
 rz_debian_package_docs(runtime rezevavevadurov)
 
-set(CPACK_DEBIAN_DEV_PACKAGE_NAME rezevavevadurov-dev)
+set(CPACK_DEBIAN_LIBRARY_PACKAGE_NAME librezevavevadurov1)
+set(CPACK_DEBIAN_LIBRARY_PACKAGE_SECTION libs)
+set(CPACK_DEBIAN_LIBRARY_DESCRIPTION
+    "Registry on SQLite hives and typed settings stores (shared library)\nThe Windows registry calls, registry transactions and waitable events on POSIX,\nwith each hive one SQLite database, and typed settings stores on a registry key\nor in a file of their own.")
+# DEBIAN/shlibs (and the ldconfig trigger), so dpkg-shlibdeps can depend on this package.
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
+
+set(CPACK_DEBIAN_DEV_PACKAGE_NAME librezevavevadurov-dev)
 set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
-# Static libraries carry no dependencies a tool could read: a program linking them needs
-# SQLite's development files (the CMake package and the pkg-config file ask for them).
-set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "libsqlite3-dev")
 set(CPACK_DEBIAN_DEV_DESCRIPTION
-    "Development files of the reZevavEvadurov settings store and registry\nHeaders, static libraries, a CMake package and a pkg-config file for programs\nthat read or write the settings of the Tarnwick memory-analysis stub through\nthe same registry as the reZevavEvadurov dialog.")
-rz_debian_package_docs(dev rezevavevadurov-dev)
+    "Development files of the reZevavEvadurov settings store and registry\nHeaders, the shared library link, a CMake package and a pkg-config file for\nprograms that read or write the settings of the Tarnwick memory-analysis stub\nthrough the same registry as the reZevavEvadurov dialog.")
+rz_debian_package_docs(dev librezevavevadurov-dev)
+rz_debian_package_docs(library librezevavevadurov1)
+
+# The library package of this very build: dpkg-shlibdeps cannot see it (it is not installed
+# while the packages are made), so the program's package names it, and the -dev package pins
+# it, by hand.
+string(APPEND CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS
+    ", ${CPACK_DEBIAN_LIBRARY_PACKAGE_NAME} (= ${rz_debian_version})")
+set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS
+    "${CPACK_DEBIAN_LIBRARY_PACKAGE_NAME} (= ${rz_debian_version})")
 
 include(CPack)

@@ -16,7 +16,10 @@ appstreamcli validate --no-net --pedantic "data/$id.metainfo.xml"
 
 stage="$(mktemp -d)"
 trap 'rm -rf "$stage"' EXIT
-cmake --install "$build" --prefix "$stage" --component runtime >/dev/null
+# The program's shared library is a package of its own.
+for component in runtime library; do
+    cmake --install "$build" --prefix "$stage" --component "$component" >/dev/null
+done
 for file in "bin/reZevavEvadurov" "share/applications/$id.desktop" "share/metainfo/$id.metainfo.xml" \
     "share/icons/hicolor/scalable/apps/$id.svg" "share/icons/hicolor/256x256/apps/$id.png" \
     "share/man/man1/reZevavEvadurov.1.gz" "share/man/man1/rzreg.1.gz" \

@@ -1,8 +1,6 @@
 // Opens the product key of the current user read-only and prints a few switches through the
 // registry-backed settings store, as the product's own code reads what the dialog applied.
 
-#include "platform/wideText.h"
-#include "support/stubHeap.h"
 #include <reZevavEvadurov/readWriteSettingsToRegistry.h>
 #include <reZevavEvadurov/registry.h>
 #include <reZevavEvadurov/stubString.h>
@@ -25,13 +23,52 @@ void printNumber(const char* name, bool read, unsigned long value)
     }
 }
 
+// UTF-16 to UTF-8 for the terminal; an unpaired surrogate becomes U+FFFD.
+std::string toUtf8(const std::u16string& text)
+{
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i)
+    {
+        char32_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF)
+        {
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+        }
+        else if (c >= 0xD800 && c <= 0xDFFF)
+        {
+            c = 0xFFFD;
+        }
+        if (c < 0x80)
+        {
+            out += static_cast<char>(c);
+        }
+        else if (c < 0x800)
+        {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+        else if (c < 0x10000)
+        {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+        else
+        {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
 } // namespace
 
 int main()
 {
-    // The store's strings live on the support library's private heap.
-    createStubHeap();
-
     HKEY key = nullptr;
     const LSTATUS opened =
         RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Corvane\\Tarnwickx64", 0, KEY_READ, &key);
@@ -60,7 +97,7 @@ int main()
         if (store.readString(u"debugCreateMinidumpsOnExceptionDirectory", directory) != 0)
         {
             std::printf("debugCreateMinidumpsOnExceptionDirectory = %s\n",
-                        wideText::toUtf8(directory.c_str()).c_str());
+                        toUtf8(directory.str()).c_str());
         }
         else
         {
