@@ -66,9 +66,11 @@ set(CPACK_DEBIAN_LIBRARY_PACKAGE_NAME librezevavevadurov1)
 set(CPACK_DEBIAN_LIBRARY_PACKAGE_SECTION libs)
 set(CPACK_DEBIAN_LIBRARY_DESCRIPTION
     "Registry on SQLite hives and typed settings stores (shared library)\nThe Windows registry calls, registry transactions and waitable events on POSIX,\nwith each hive one SQLite database, and typed settings stores on a registry key\nor in a file of their own.")
-# DEBIAN/shlibs (and the ldconfig trigger), so dpkg-shlibdeps can depend on this package.
+# DEBIAN/shlibs, so dpkg-shlibdeps can depend on this package ...
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
+# ... and the ldconfig trigger in place of CPack's ldconfig calls.
+set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/RzDebLibraryTriggers.cmake)
 
 set(CPACK_DEBIAN_DEV_PACKAGE_NAME librezevavevadurov-dev)
 set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
