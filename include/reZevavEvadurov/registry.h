@@ -27,10 +27,11 @@
 #include <reZevavEvadurov/export.h>
 #include <reZevavEvadurov/winTypes.h>
 
-inline HKEY const HKEY_CURRENT_USER =
-    reinterpret_cast<HKEY>(static_cast<std::intptr_t>(static_cast<LONG>(0x80000001)));
-inline HKEY const HKEY_USERS =
-    reinterpret_cast<HKEY>(static_cast<std::intptr_t>(static_cast<LONG>(0x80000003)));
+// Macros, as on Windows (see INVALID_HANDLE_VALUE in winTypes.h).
+#define HKEY_CURRENT_USER                                                                          \
+    (reinterpret_cast<HKEY>(static_cast<std::intptr_t>(static_cast<LONG>(0x80000001))))
+#define HKEY_USERS                                                                                 \
+    (reinterpret_cast<HKEY>(static_cast<std::intptr_t>(static_cast<LONG>(0x80000003))))
 
 // Access rights.
 constexpr REGSAM KEY_QUERY_VALUE = 0x0001;

@@ -73,7 +73,10 @@ union LARGE_INTEGER
 #define TRUE 1
 #endif
 
-inline HANDLE const INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1));
+// Handle constants are macros, as Windows defines them: a pointer made from a number cannot be
+// constexpr, and an inline variable would be a global set up at start-up in every module
+// (the library and each program) that uses it.
+#define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1)))
 constexpr DWORD INFINITE = 0xFFFFFFFFu;
 constexpr DWORD MAX_PATH = 260;
 
