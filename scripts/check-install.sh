@@ -38,8 +38,10 @@ if grep -rlE '#include[[:space:]]*[<"](sqlite3|Q[A-Za-z]*)' "$stage/include"; th
 fi
 bash scripts/check-headers.sh "$stage"
 # The staged tool loads the staged library (its run path is relative to itself).
-ldd "$stage/bin/rzreg" | grep -q "=> $libdir/libreZevavEvadurov.so.1" ||
-    fail "the staged rzreg does not load $libdir/libreZevavEvadurov.so.1"
+loaded="$(ldd "$stage/bin/rzreg" | sed -n 's/^[[:space:]]*libreZevavEvadurov\.so\.1 => \(.*\) (0x.*$/\1/p')"
+if [ -z "$loaded" ] || [ "$(readlink -f "$loaded")" != "$(readlink -f "$library")" ]; then
+    fail "the staged rzreg loads '$loaded', not $library"
+fi
 
 pcdir="$(dirname "$(find "$stage" -name reZevavEvadurov.pc | head -n 1)")"
 # Builds examples/NAME twice, with only the staged tree to go on: $work/NAME/NAME through
