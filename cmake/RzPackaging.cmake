@@ -82,6 +82,8 @@ rz_debian_package_docs(library librezevavevadurov1)
 # The library package of this very build: dpkg-shlibdeps cannot see it (it is not installed
 # while the packages are made), so the program's package names it, and the -dev package pins
 # it, by hand.
+# dpkg-shlibdeps finds the library in the build folder; it has no package there to name.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${PROJECT_BINARY_DIR})
 string(APPEND CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS
     ", ${CPACK_DEBIAN_LIBRARY_PACKAGE_NAME} (= ${rz_debian_version})")
 set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS
