@@ -3,8 +3,6 @@
 // rzreg): RegNotifyChangeKeyValue on the product key of the current user, in a loop. Runs
 // until it is stopped.
 
-#include "platform/wideText.h"
-#include "support/stubHeap.h"
 #include <reZevavEvadurov/event.h>
 #include <reZevavEvadurov/handle.h>
 #include <reZevavEvadurov/readWriteSettingsToRegistry.h>
@@ -16,16 +14,22 @@
 namespace
 {
 
-void printSwitch(readWriteSettingsToRegistry& store, const std::u16string& name)
+// Value names are ASCII; a byte outside it would not name a switch anyway.
+std::u16string widened(const std::string& name)
+{
+    return std::u16string(name.begin(), name.end());
+}
+
+void printSwitch(readWriteSettingsToRegistry& store, const std::string& name)
 {
     unsigned int value = 0;
-    if (store.readUInt(name.c_str(), value) != 0)
+    if (store.readUInt(widened(name).c_str(), value) != 0)
     {
-        std::printf("%s = %u\n", wideText::toUtf8(name).c_str(), value);
+        std::printf("%s = %u\n", name.c_str(), value);
     }
     else
     {
-        std::printf("%s is not set\n", wideText::toUtf8(name).c_str());
+        std::printf("%s is not set\n", name.c_str());
     }
     std::fflush(stdout); // a reader at the other end of a pipe sees each line as it comes
 }
@@ -34,8 +38,7 @@ void printSwitch(readWriteSettingsToRegistry& store, const std::u16string& name)
 
 int main(int argc, char** argv)
 {
-    createStubHeap(); // the store's strings live on the support library's private heap
-    const std::u16string name = wideText::fromUtf8(argc > 1 ? argv[1] : "debugHeap");
+    const std::string name = argc > 1 ? argv[1] : "debugHeap";
 
     HKEY key = nullptr;
     const LSTATUS opened =
