@@ -31,16 +31,21 @@ env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$stage/bin/reZevavEvadurov
 rm -f "$build"/*.deb
 (cd "$build" && cpack -G DEB >/dev/null)
 deb="$(ls "$build"/rezevavevadurov_*.deb)"
-dev="$(ls "$build"/rezevavevadurov-dev_*.deb)"
+lib="$(ls "$build"/librezevavevadurov1_*.deb)"
+dev="$(ls "$build"/librezevavevadurov-dev_*.deb)"
 dpkg-deb --info "$deb"
+dpkg-deb --field "$deb" Depends | grep -q 'librezevavevadurov1 (=' ||
+    { echo "the program's package does not depend on its library package" >&2; exit 1; }
 dpkg-deb --field "$deb" Depends | grep -q 'libqt6widgets6' ||
     { echo "the package names no Qt dependency" >&2; exit 1; }
 dpkg-deb --field "$deb" Recommends | grep -q 'qt6-wayland' ||
     { echo "the package does not recommend the Wayland plugin" >&2; exit 1; }
 multiarch="$(dpkg-architecture -qDEB_HOST_MULTIARCH)"
 dpkg-deb --contents "$dev" | grep -q "usr/lib/$multiarch/pkgconfig/reZevavEvadurov.pc" ||
+    { echo "the pkg-config file is not in the multiarch folder usr/lib/$multiarch" >&2; exit 1; }
+dpkg-deb --contents "$lib" | grep -q "usr/lib/$multiarch/libreZevavEvadurov.so.1" ||
     { echo "the library is not in the multiarch folder usr/lib/$multiarch" >&2; exit 1; }
 
 # Errors and warnings fail; informational and pedantic notes are shown.
-lintian --fail-on error,warning --display-info --pedantic "$deb" "$dev"
-echo "== packages ok: $deb $dev"
+lintian --fail-on error,warning --display-info --pedantic "$deb" "$lib" "$dev"
+echo "== packages ok: $deb $lib $dev"
