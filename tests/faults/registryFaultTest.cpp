@@ -81,7 +81,8 @@ places settingsHeld()
         std::string text = wideText::toUtf8(values.text.c_str());
         for (const DWORD number : values.numbers)
         {
-            text += "," + std::to_string(number);
+            // Appended piece by piece: "," + string trips GCC 12's -Wrestrict at -O3.
+            text.append(",").append(std::to_string(number));
         }
         held.push_back(text);
     }
