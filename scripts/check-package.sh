@@ -41,9 +41,12 @@ dpkg-deb --field "$deb" Depends | grep -q 'libqt6widgets6' ||
 dpkg-deb --field "$deb" Recommends | grep -q 'qt6-wayland' ||
     { echo "the package does not recommend the Wayland plugin" >&2; exit 1; }
 multiarch="$(dpkg-architecture -qDEB_HOST_MULTIARCH)"
-dpkg-deb --contents "$dev" | grep -q "usr/lib/$multiarch/pkgconfig/reZevavEvadurov.pc" ||
+# Listings are read whole: grep -q ending a pipe early would fail it under pipefail.
+dev_files="$(dpkg-deb --contents "$dev")"
+lib_files="$(dpkg-deb --contents "$lib")"
+grep -q "usr/lib/$multiarch/pkgconfig/reZevavEvadurov.pc" <<<"$dev_files" ||
     { echo "the pkg-config file is not in the multiarch folder usr/lib/$multiarch" >&2; exit 1; }
-dpkg-deb --contents "$lib" | grep -q "usr/lib/$multiarch/libreZevavEvadurov.so.1" ||
+grep -q "usr/lib/$multiarch/libreZevavEvadurov.so.1" <<<"$lib_files" ||
     { echo "the library is not in the multiarch folder usr/lib/$multiarch" >&2; exit 1; }
 
 # Errors and warnings fail; informational and pedantic notes are shown.
