@@ -67,11 +67,33 @@ int registryChangeLog::ancestorsOf(keyId key, std::vector<keyId>& chain)
     return SQLITE_OK;
 }
 
+bool registryChangeLog::firstNote(keyId key, int kind)
+{
+    // Kinds fit in 9 bits; key ids stay far below 2^55.
+    return m_noted.insert(static_cast<std::uint64_t>(key) << 9 | static_cast<unsigned>(kind))
+        .second;
+}
+
+void registryChangeLog::remember(change noted)
+{
+    m_pending.push_back(std::move(noted));
+    if (m_pending.size() > static_cast<std::size_t>(kept))
+    {
+        m_pending.pop_front();
+        ++m_dropped;
+    }
+}
+
+void registryChangeLog::discard()
+{
+    m_pending.clear();
+    m_noted.clear();
+    m_dropped = 0;
+}
+
 int registryChangeLog::note(keyId key, int kind)
 {
-    if (m_db == nullptr ||
-        std::any_of(m_pending.begin(), m_pending.end(),
-                    [&](const change& c) { return c.key == key && c.kind == kind; }))
+    if (m_db == nullptr || !firstNote(key, kind))
     {
         return SQLITE_OK;
     }
@@ -79,7 +101,7 @@ int registryChangeLog::note(keyId key, int kind)
     const int rc = ancestorsOf(key, chain);
     if (rc == SQLITE_OK)
     {
-        m_pending.push_back(change{key, kind, ancestorText(chain, 0)});
+        remember(change{key, kind, ancestorText(chain, 0)});
     }
     return rc;
 }
@@ -96,13 +118,10 @@ int registryChangeLog::noteDeleted(keyId key)
     {
         return rc;
     }
-    m_pending.push_back(change{key, keyDeleted, ancestorText(chain, 0)});
-    if (!chain.empty() &&
-        std::none_of(m_pending.begin(), m_pending.end(),
-                     [&](const change& c)
-                     { return c.key == chain.front() && c.kind == subKeysChanged; }))
+    remember(change{key, keyDeleted, ancestorText(chain, 0)});
+    if (!chain.empty() && firstNote(chain.front(), subKeysChanged))
     {
-        m_pending.push_back(change{chain.front(), subKeysChanged, ancestorText(chain, 1)});
+        remember(change{chain.front(), subKeysChanged, ancestorText(chain, 1)});
     }
     return SQLITE_OK;
 }
@@ -113,8 +132,10 @@ int registryChangeLog::prepare()
     {
         return SQLITE_OK;
     }
+    // ?4 is 1, or more to leave a gap for notes left out.
     constexpr const char* insert =
-        "INSERT INTO hiveChange(keyId, kind, ancestors) VALUES(?1, ?2, ?3)";
+        "INSERT INTO hiveChange(seq, keyId, kind, ancestors) "
+        "VALUES((SELECT coalesce(max(seq), 0) FROM hiveChange) + ?4, ?1, ?2, ?3)";
     int rc = m_insert.prepare(m_db, insert);
     if (rc != SQLITE_OK)
     {
@@ -135,6 +156,7 @@ int registryChangeLog::flush()
         return SQLITE_OK;
     }
     int rc = prepare();
+    std::int64_t step = 1 + m_dropped;
     for (const change& c : m_pending)
     {
         if (rc != SQLITE_OK)
@@ -142,8 +164,9 @@ int registryChangeLog::flush()
             break;
         }
         sqliteStatement::run row(m_insert);
-        rc = row.bind(1, c.key).bind(2, c.kind).bindText(3, c.ancestors).step();
+        rc = row.bind(1, c.key).bind(2, c.kind).bindText(3, c.ancestors).bind(4, step).step();
         rc = rc == SQLITE_DONE ? SQLITE_OK : rc;
+        step = 1;
     }
     if (rc == SQLITE_OK)
     {
@@ -151,7 +174,7 @@ int registryChangeLog::flush()
         rc = row.bind(1, sqlite3_last_insert_rowid(m_db) - kept).step();
         rc = rc == SQLITE_DONE ? SQLITE_OK : rc;
     }
-    m_pending.clear();
+    discard();
     m_logged = rc == SQLITE_OK;
     return rc;
 }

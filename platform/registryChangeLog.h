@@ -12,7 +12,10 @@
 // before its COMMIT, one per key and kind, so a commit is one batch of rows. `ancestors` names
 // the key's ancestors ("/1/2/7/", root first), written while they still exist, so a watcher
 // can match a key deleted since against a watched tree. The newest `kept` rows stay; older
-// ones go in the same transaction. After the commit the -wal file's times are touched: a
+// ones go in the same transaction. A transaction noting more than `kept` changes keeps only its
+// newest `kept` notes and leaves a gap in `seq` for the rest, which readers take as rows lost
+// (every watcher of the hive is told), so a large import costs time and memory linear in its
+// size and writes at most `kept` rows. After the commit the -wal file's times are touched: a
 // watcher sees the commit through inotify only once it is readable (the frames themselves are
 // written before the commit is).
 //
@@ -26,7 +29,9 @@
 #include "platform/sqliteStatement.h"
 
 #include <cstdint>
+#include <deque>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 struct sqlite3;
@@ -59,7 +64,7 @@ public:
     // After a successful COMMIT: tells watchers here and in other processes.
     void committed();
     // The transaction was rolled back or begins afresh.
-    void discard() { m_pending.clear(); }
+    void discard();
 
 private:
     struct change
@@ -70,11 +75,16 @@ private:
     };
 
     int ancestorsOf(keyId key, std::vector<keyId>& chain);
+    // Whether (key, kind) was not noted yet in this transaction; remembers it.
+    bool firstNote(keyId key, int kind);
+    void remember(change noted);
     int prepare();
 
     sqlite3* m_db = nullptr;
     std::string m_hivePath;
-    std::vector<change> m_pending;
+    std::deque<change> m_pending;              // the newest `kept` notes
+    std::unordered_set<std::uint64_t> m_noted; // (key, kind) of every note of the transaction
+    std::int64_t m_dropped = 0;                // older notes left out of m_pending
     sqliteStatement m_parent;
     sqliteStatement m_insert;
     sqliteStatement m_prune;

@@ -160,6 +160,36 @@ TEST_F(RegistryNotifyTest, ATransactionIsToldOnceAtItsCommit)
     EXPECT_EQ(firstAnswer(hive, SQLITE_OPEN_READONLY, rows.c_str()), "2");
 }
 
+// An import of many keys: the newest notes are kept, the rest leave a gap that tells everyone.
+TEST_F(RegistryNotifyTest, ATransactionOfMoreChangesThanTheLogKeepsTellsEveryWatcher)
+{
+    const std::string hive = userHive(testsupport::sandboxConfigHome()).string();
+    const std::string before =
+        firstAnswer(hive, SQLITE_OPEN_READONLY, "SELECT max(seq) FROM hiveChange").value_or("0");
+    const HANDLE transaction = CreateTransaction(nullptr, nullptr, 0, 0, 0, 0, nullptr);
+    HKEY big = nullptr;
+    ASSERT_EQ(RegCreateKeyTransactedW(HKEY_CURRENT_USER, u"Software\\Big", 0, nullptr, 0,
+                                      KEY_ALL_ACCESS, nullptr, &big, nullptr, transaction, nullptr),
+              0);
+    for (int i = 0; i < 1100; ++i)
+    {
+        const std::string digits = std::to_string(i);
+        const HKEY child =
+            create(big, (u"k" + std::u16string(digits.begin(), digits.end())).c_str());
+        ASSERT_EQ(setDword(child, u"v", 1), 0);
+        ASSERT_EQ(RegCloseKey(child), 0);
+    }
+    ASSERT_EQ(RegNotifyChangeKeyValue(m_watched, TRUE, lastSet, m_event, TRUE), 0);
+    ASSERT_TRUE(CommitTransaction(transaction));
+    EXPECT_EQ(WaitForSingleObject(m_event, generous), WAIT_OBJECT_0);
+    EXPECT_EQ(RegCloseKey(big), 0);
+    EXPECT_TRUE(CloseHandle(transaction));
+    // Software and Big gained a sub-key, 1,100 keys a value: 1,102 notes, the newest 1,024 kept.
+    const std::string rows = "SELECT count(*) || ' ' || (max(seq) - " + before +
+                             ") FROM hiveChange WHERE seq > " + before;
+    EXPECT_EQ(firstAnswer(hive, SQLITE_OPEN_READONLY, rows.c_str()), "1024 1102");
+}
+
 TEST_F(RegistryNotifyTest, SynchronousCallReturnsOnceAnotherThreadChangesTheKey)
 {
     std::thread writer(
