@@ -60,10 +60,12 @@ int refuse(std::ostream& err, std::string_view what, std::string_view arg)
     return startupCommandLine::usageError;
 }
 
-// Qt names the platform plugin it could not find; the Wayland one is a package of its own.
+// Qt names the platform plugin it could not find; the Wayland one is a package of its own. A
+// plugin that was found but could not connect ("Could not load ... even though it was found")
+// is installed already: no hint then.
 std::string missingPluginHint(const std::vector<heldMessage>& held, const QString& fatal)
 {
-    const QString missingWayland = QStringLiteral("platform plugin \"wayland");
+    const QString missingWayland = QStringLiteral("find the Qt platform plugin \"wayland");
     const bool missing = fatal.contains(missingWayland) ||
                          std::any_of(held.begin(), held.end(),
                                      [&](const heldMessage& message)

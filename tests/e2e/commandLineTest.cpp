@@ -125,12 +125,13 @@ TEST(commandLineTest, NamesThePackageOfAMissingWaylandPlugin)
 {
     const auto result = runTool({"-platform", "wayland"}, "WAYLAND_DISPLAY=rz-no-such-socket");
     EXPECT_EQ(result.status, 1) << result.err;
-    EXPECT_EQ(result.err.rfind("reZevavEvadurov: cannot open a window: ", 0), 0u) << result.err;
-    if (std::filesystem::exists(RZ_QT_PLUGINS "/platforms/libqwayland-generic.so"))
-    {
-        GTEST_SKIP() << "qt6-wayland is installed: its plugin is there to load";
-    }
-    EXPECT_NE(result.err.find("install the qt6-wayland package"), std::string::npos) << result.err;
+    // The Wayland plugin, when installed, may write to standard error itself first.
+    EXPECT_NE(result.err.find("reZevavEvadurov: cannot open a window: "), std::string::npos)
+        << result.err;
+    const bool installed =
+        std::filesystem::exists(RZ_QT_PLUGINS "/platforms/libqwayland-generic.so");
+    EXPECT_EQ(result.err.find("install the qt6-wayland package") != std::string::npos, !installed)
+        << result.err;
 }
 
 TEST(commandLineHelpTest, NamesTheLocationsAsResolvedNow)
